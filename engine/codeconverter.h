@@ -1,0 +1,33 @@
+// Conversions between Unicode encoding forms: UTF-16 to code points (used by
+// the search to read a surrogate pair of a keyword) and UTF-16 to UTF-8 (used
+// by the page composer). Free functions; nothing is allocated but the output.
+//
+// Both follow the Unicode definitions and differ only in ill-formed input:
+// strict mode stops at an unpaired surrogate, lenient mode passes it through
+// as a character of its own. Every caller in the program uses lenient mode.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+enum ConversionResult {
+    ConvOk = 0,         // the whole input was converted
+    ConvTruncated = 1,  // the input ends with a high surrogate; stopped before it
+    ConvNoRoom = 2,     // the output has no room for the next character
+    ConvIllegal = 3,    // strict mode met an unpaired surrogate
+};
+
+// Reads characters from [source, sourceEnd) and writes one code point each to
+// [target, targetEnd). On return both cursors point just past the last unit
+// read and the last value written.
+ConversionResult Utf16ToCodePoints(const char16_t*& source, const char16_t* sourceEnd,
+                                   char32_t*& target, char32_t* targetEnd, bool lenient);
+
+// Appends the UTF-8 form of source to target (a byte string). A surrogate
+// taken alone in lenient mode is written as three bytes like any other unit.
+ConversionResult Utf16ToUtf8(std::u16string_view source, std::string& target, bool lenient);
+
+}  // namespace engine

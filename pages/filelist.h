@@ -1,0 +1,84 @@
+// CFileList: the page store. Opens the pair <dataDir>/<baseName>-fl.h (a
+// directory of fixed-width page records) and <baseName>-fl.cnt (the scrambled
+// page texts) and answers: which record holds page P of a document, how long a
+// page is, what its bytes are, and what it looks like rebuilt with the hits of
+// a keyword string highlighted and anchored.
+//
+// Owned by CIndex, which opens and closes it with the index. Not thread-safe:
+// one caller at a time. Every operation on a store that is not loaded, and on
+// a record that does not exist or whose offsets point outside the content
+// file, answers false (or 0 anchors) without touching its outputs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pages {
+
+// Every stored byte is the page byte XOR this key.
+inline constexpr std::uint8_t kScrambleKey = 0xA7;
+// Header: header value, name width, 260-byte block, then the records.
+inline constexpr std::uint32_t kHeaderBlockSize = 260;
+inline constexpr std::uint32_t kRecordsOffset = 268;
+// Name width before a header is read, and the width orvale-build writes.
+inline constexpr std::int32_t kDefaultNameWidth = 100;
+inline constexpr std::int32_t kBuilderNameWidth = 32;
+
+// Variant widening for the composer: for each UTF-16 unit of a keyword
+// string, in order, the units it may be replaced by (a unit outside every
+// variant group has the list holding itself alone).
+using VariantChoices = std::vector<std::vector<char16_t>>;
+
+class CFileList {
+public:
+    CFileList();
+    virtual ~CFileList();
+    CFileList(const CFileList&) = delete;
+    CFileList& operator=(const CFileList&) = delete;
+
+    // Closes any open pair, then opens <dataDir>/<baseName>-fl.h and -fl.cnt
+    // and reads the header. False when either file cannot be opened or the
+    // header cannot be read; the store is then not loaded.
+    bool Load(const std::string& dataDir, const std::string& baseName);
+    void Close();
+    bool IsLoaded() const;
+
+    // The header's first field (orvale-build writes the number of pages).
+    std::int32_t HeaderValue() const;
+    std::int32_t NameWidth() const;
+    // Number of whole records in the header file; 0 when not loaded.
+    std::uint32_t RecordCount() const;
+
+    // The first record at or after firstRecord whose name carries page number
+    // pageNo. recordIndex is left at the match, at the last record examined,
+    // or at firstRecord - 1 when none was examined.
+    bool FindPage(std::uint32_t firstRecord, std::uint32_t pageNo, std::int64_t& recordIndex);
+    // The length field of a record.
+    bool GetPageSize(std::uint32_t recordIndex, std::uint32_t& size);
+    // The descrambled bytes of a record; page is resized to the page length.
+    bool ReadPage(std::uint32_t recordIndex, std::string& page);
+    // The page number carried by a record's name, or -1 when it has none.
+    bool GetPageNumber(std::uint32_t recordIndex, std::int32_t& pageNo);
+
+    // The page rebuilt in the frame template with every match of the keywords
+    // (UTF-16, separated by U+0020 or U+3000) marked in the chosen text layer
+    // (0 whole text, 1 main text, 2 annotations) and anchored 0000, 0001, ...
+    // Returns the number of anchors; html is left untouched when the store is
+    // not loaded, the record does not exist or no keyword is given.
+    std::int32_t ComposeHitPage(std::uint32_t recordIndex, std::string& html,
+                                std::u16string_view keywords, int textLayer);
+
+    // The same bytes and count as ComposeHitPage with the keyword string that
+    // lists every spelling obtainable from the choices (first unit varying
+    // slowest, each spelling followed by a space), without enumerating the
+    // spellings that cannot match the page.
+    std::int32_t ComposeHitPageWidened(std::uint32_t recordIndex, std::string& html,
+                                       const VariantChoices& choices, int textLayer);
+
+private:
+    // Members are the implementation's own; see filelist.cpp.
+};
+
+}  // namespace pages
