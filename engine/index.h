@@ -7,9 +7,12 @@
 // and the page store <dataDir>/<baseName>-fl.*, taking a shared advisory lock
 // on both index files so that any number of readers may share one corpus.
 //
-// Reports by return values only; nothing is thrown. Damaged postings (a block
-// number beyond the file, a chain that loops) end that character's postings
-// and set PostingsDamaged(). Not thread-safe: one caller at a time.
+// Reports by return values only; nothing is thrown and nothing is shown: a
+// failed Load returns false and the caller tells the user. Damaged postings
+// (a block number beyond the file or the next-block table, a chain that
+// loops, an entry running past the file, pages out of order) end that
+// character's postings and set PostingsDamaged(); nothing is read outside the
+// mapping. Not thread-safe: one caller at a time.
 #pragma once
 
 #include <cstdint>
@@ -17,31 +20,35 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/hitlist.h"
 #include "engine/indexcode.h"
+#include "engine/mappedfile.h"
+#include "engine/termmatcher.h"
+#include "engine/termplan.h"
+#include "engine/varianttable.h"
 #include "pages/filelist.h"
 
 namespace engine {
 
-inline constexpr std::uint32_t kBlockSize = 4096;
+inline constexpr std::uint32_t kBlockSize = kPostingsBlockSize;
 inline constexpr std::uint32_t kHeaderTablesSize = 1400000;
 
 enum IndexScope { Full = 0, Desc = 1, Content = 2 };
-enum MergeMode { Replace = 0, Union = 1, Intersect = 2 };
 
 // Why the last search answered as it did.
 enum class SearchStatus {
-    Ok,             // ran; the hit list holds the result
-    Refused,        // empty, only separators, or a character below U+0100 other
-                    // than space, '*' and '?': the hit list is unchanged
-    TermTooLong,    // a term exceeds 319 code units after normalisation
-    TooManyParts,   // a term needs more than 300 cursors or segments
+    Ok,            // ran; the hit list holds the result
+    Refused,       // empty, only separators, or a character below U+0100 other
+                   // than space, '*' and '?': the hit list is unchanged
+    TermTooLong,   // a term exceeds 319 code units after normalisation
+    TooManyParts,  // a term needs more than 300 cursors or segments
 };
 
 // The message a user should see for a status other than Ok.
 const char* SearchStatusMessage(SearchStatus status);
 
 class CIndex {
-public:
+  public:
     CIndex();
     virtual ~CIndex();
     CIndex(const CIndex&) = delete;
@@ -73,21 +80,63 @@ public:
     pages::VariantChoices VariantChoicesOf(std::u16string_view keywords) const;
     const std::vector<std::vector<std::uint32_t>>& Variants() const;
 
-    // Search. query is rewritten in place: every U+0020 becomes U+3000 unless
-    // the query is refused. Returns the sum of the terms' results.
+    // Search. Terms are separated by U+0020 or U+3000; '*' stands for 0 to 300
+    // characters, '?' and U+FF1F for exactly one. SearchAnd keeps the pages
+    // holding every term (ascending), SearchOr the pages holding any term (the
+    // first term's pages, then each later term's new pages). With countHits
+    // the counts are the hit places of all terms on each page.
+    //
+    // CountTerms: the number of terms, 0 when the query must be refused.
+    // SearchAnd / SearchOr: the sum of the terms' results (0 when refused).
+    // A refused query (LastStatus() other than Ok: see SearchStatus) leaves
+    // the hit list and the query untouched; otherwise every U+0020 of query
+    // becomes U+3000. SearchTerm runs one term and folds it in by mode;
+    // returns the hit page count afterwards, or 0 for a term without cursor
+    // (which empties the list unless mode is Union).
     int CountTerms(std::u16string_view query) const;
     int SearchAnd(std::u16string& query, bool countHits, bool useVariants);
     int SearchOr(std::u16string& query, bool countHits, bool useVariants);
     int SearchTerm(std::u16string_view term, MergeMode mode, bool countHits, bool useVariants);
     SearchStatus LastStatus() const;
+    // Whether the last SearchAnd / SearchOr (or the SearchTerm calls since)
+    // met damaged postings; the result then lacks what lay beyond the damage.
     bool PostingsDamaged() const;
 
     const std::vector<std::uint32_t>& GetHitPages() const;
     const std::vector<std::uint32_t>& GetHitCounts() const;
     std::int32_t HitPageCount() const;
 
-private:
-    // Members are the implementation's own; see index.cpp.
+    // The parts of the loaded index that matching reads (tables A and D, the
+    // mapped postings and table E); all null when not loaded.
+    PostingsTables Tables() const;
+
+  private:
+    // Checks every term of a query against the fixed arrays before anything
+    // is changed. Ok, or the reason the query is refused.
+    SearchStatus CheckQuery(std::u16string_view query);
+    int RunQuery(std::u16string& query, MergeMode firstMode, MergeMode laterModes, bool countHits,
+                 bool useVariants);
+
+    pages::CFileList m_list;
+    MappedFile m_postings;
+    std::vector<std::uint32_t> m_nextBlock;   // table E, indexed by block number
+    std::vector<std::uint32_t> m_auxLongs;    // table C, kept, not consulted
+    std::vector<std::uint16_t> m_auxWords;    // table B, kept, not consulted
+    std::vector<std::uint32_t> m_firstBlock;  // table A, indexed by code
+    std::vector<std::uint32_t> m_lastPage;    // table D, indexed by code
+    std::uint32_t m_blockCount = 0;
+    bool m_loaded = false;
+
+    HitList m_hits;
+    VariantTable m_variants;
+    SearchStatus m_lastStatus = SearchStatus::Ok;
+    bool m_postingsDamaged = false;
+
+    // Scratch for one term, reused by every search.
+    TermPlan m_plan;
+    TermMatcher m_matcher;
+    std::vector<std::uint32_t> m_termPages;
+    std::vector<std::uint32_t> m_termCounts;
 };
 
 }  // namespace engine

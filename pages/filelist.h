@@ -10,6 +10,7 @@
 // file, answers false (or 0 anchors) without touching its outputs.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,6 +26,8 @@ inline constexpr std::uint32_t kRecordsOffset = 268;
 // Name width before a header is read, and the width orvale-build writes.
 inline constexpr std::int32_t kDefaultNameWidth = 100;
 inline constexpr std::int32_t kBuilderNameWidth = 32;
+// Widest name field a header may declare; a wider one marks a damaged header.
+inline constexpr std::int32_t kMaxNameWidth = 4096;
 
 // Variant widening for the composer: for each UTF-16 unit of a keyword
 // string, in order, the units it may be replaced by (a unit outside every
@@ -32,15 +35,16 @@ inline constexpr std::int32_t kBuilderNameWidth = 32;
 using VariantChoices = std::vector<std::vector<char16_t>>;
 
 class CFileList {
-public:
+  public:
     CFileList();
     virtual ~CFileList();
     CFileList(const CFileList&) = delete;
     CFileList& operator=(const CFileList&) = delete;
 
     // Closes any open pair, then opens <dataDir>/<baseName>-fl.h and -fl.cnt
-    // and reads the header. False when either file cannot be opened or the
-    // header cannot be read; the store is then not loaded.
+    // and reads the header. False when either file cannot be opened or is not
+    // a regular file, the header is shorter than its 268 fixed bytes, or its
+    // name width is not in 1..kMaxNameWidth; the store is then not loaded.
     bool Load(const std::string& dataDir, const std::string& baseName);
     void Close();
     bool IsLoaded() const;
@@ -53,13 +57,17 @@ public:
 
     // The first record at or after firstRecord whose name carries page number
     // pageNo. recordIndex is left at the match, at the last record examined,
-    // or at firstRecord - 1 when none was examined.
+    // or at firstRecord - 1 when none was examined. False when not loaded, no
+    // record matches, or the header cannot be read.
     bool FindPage(std::uint32_t firstRecord, std::uint32_t pageNo, std::int64_t& recordIndex);
-    // The length field of a record.
+    // The length field of a record. False (size untouched) when not loaded,
+    // the record does not exist, or its offsets lie outside the content file.
     bool GetPageSize(std::uint32_t recordIndex, std::uint32_t& size);
     // The descrambled bytes of a record; page is resized to the page length.
+    // False (page untouched) in the cases of GetPageSize and on a read error.
     bool ReadPage(std::uint32_t recordIndex, std::string& page);
     // The page number carried by a record's name, or -1 when it has none.
+    // False (pageNo untouched) when not loaded or the record does not exist.
     bool GetPageNumber(std::uint32_t recordIndex, std::int32_t& pageNo);
 
     // The page rebuilt in the frame template with every match of the keywords
@@ -73,12 +81,39 @@ public:
     // The same bytes and count as ComposeHitPage with the keyword string that
     // lists every spelling obtainable from the choices (first unit varying
     // slowest, each spelling followed by a space), without enumerating the
-    // spellings that cannot match the page.
+    // spellings that cannot match the page. When a choice list offers a
+    // separator beside other units, the words of a spelling depend on the
+    // choice: the spellings are then enumerated one by one, and more than
+    // kMaxEnumeratedSpellings of them answer 0 with html untouched.
     std::int32_t ComposeHitPageWidened(std::uint32_t recordIndex, std::string& html,
                                        const VariantChoices& choices, int textLayer);
 
-private:
-    // Members are the implementation's own; see filelist.cpp.
+    static constexpr std::uint64_t kMaxEnumeratedSpellings = 1u << 20;
+
+  private:
+    struct Record {
+        std::uint64_t endOffset = 0;
+        std::uint32_t length = 0;
+    };
+
+    // Reads the end offset and length of an existing record and checks that
+    // the page lies inside the content file.
+    bool ReadRecord(std::uint32_t recordIndex, Record& record) const;
+    // Reads the name field of an existing record (without its padding).
+    bool ReadName(std::uint32_t recordIndex, std::string& name) const;
+    bool ReadPageBytes(const Record& record, std::string& page) const;
+    // Reads the page of a record and the parity of its page number.
+    bool ReadForComposition(std::uint32_t recordIndex, std::string& page, int& parity) const;
+    std::uint64_t RecordOffset(std::uint32_t recordIndex) const;
+
+    int m_headerFd = -1;
+    int m_contentFd = -1;
+    bool m_loaded = false;
+    std::int32_t m_nameWidth = kDefaultNameWidth;
+    std::int32_t m_headerValue = 0;
+    std::array<unsigned char, kHeaderBlockSize> m_headerBlock{};
+    std::uint64_t m_headerSize = 0;
+    std::uint64_t m_contentSize = 0;
 };
 
 }  // namespace pages

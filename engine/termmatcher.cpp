@@ -1,0 +1,198 @@
+#include "engine/termmatcher.h"
+
+#include "engine/indexcode.h"
+
+namespace engine {
+
+bool TermMatcher::NextEntry(Cursor& c) {
+    if (c.page == c.lastPage) return false;
+    c.in.SkipRestOfEntry(c.remaining > 0 ? static_cast<std::uint32_t>(c.remaining) : 0);
+    std::uint32_t delta = 0;
+    std::uint32_t length = 0;
+    c.in.ReadEntryHeader(delta, length);
+    // Entries ascend strictly and end at the code's last page; anything else
+    // is damage and ends the postings here.
+    if (c.in.Damaged() || delta == 0 || delta > c.lastPage - c.page) {
+        m_damaged = true;
+        return false;
+    }
+    c.page += delta;
+    c.remaining = static_cast<std::int32_t>(length);
+    return true;
+}
+
+bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool countHits,
+                      std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts) {
+    m_damaged = false;
+    const int n = plan.cursorCount;
+    if (n == 0) return false;
+    for (int i = 0; i < n; ++i) {
+        const int code = plan.code[i];
+        // A variant group beyond the tables has no postings either.
+        if (code < 0 || code >= kCodeCount || tables.firstBlock[code] == kNoPostings) return false;
+    }
+    for (int i = 0; i < n; ++i) {
+        Cursor& c = m_cursors[i];
+        const int code = plan.code[i];
+        c.lastPage = tables.lastPage[code];
+        c.in.Open(tables.view, tables.firstBlock[code]);
+        std::uint32_t delta = 0;
+        std::uint32_t length = 0;
+        c.in.ReadEntryHeader(delta, length);
+        if (c.in.Damaged() || delta > c.lastPage) {
+            m_damaged = true;
+            return true;
+        }
+        c.page = delta;
+        c.remaining = static_cast<std::int32_t>(length);
+    }
+
+    for (;;) {
+        std::uint32_t target = m_cursors[0].page;
+        bool together = true;
+        for (int i = 1; i < n; ++i) {
+            const std::uint32_t page = m_cursors[i].page;
+            if (page != target) together = false;
+            if (page > target) target = page;
+        }
+        if (together) {
+            std::uint32_t hits = 0;
+            if (n > 1) {
+                hits = MatchPage(plan, countHits);
+            } else if (countHits) {
+                hits = CountPositions(m_cursors[0]);
+            } else if (m_cursors[0].remaining > 0) {
+                hits = 1;  // every entry holds at least one position
+            } else {
+                m_damaged = true;
+            }
+            if (hits > 0) {
+                pages.push_back(target);
+                if (countHits) counts.push_back(hits);
+            }
+            if (m_damaged || target == 0xFFFFFFFF) return true;
+            ++target;
+        }
+        for (int i = 0; i < n; ++i) {
+            Cursor& c = m_cursors[i];
+            while (c.page < target) {
+                if (!NextEntry(c)) return true;
+            }
+        }
+    }
+}
+
+std::uint32_t TermMatcher::CountPositions(Cursor& c) {
+    std::uint32_t count = 0;
+    do {
+        c.in.ReadPosition(c.remaining);
+        ++count;
+    } while (c.remaining > 0);
+    if (c.in.Damaged()) {
+        m_damaged = true;
+        return 0;
+    }
+    return count;
+}
+
+std::uint32_t TermMatcher::MatchPage(const TermPlan& plan, bool countHits) {
+    const int n = plan.cursorCount;
+    const int groups = plan.groupCount;
+    const int* groupFirst = plan.groupFirst;
+    const std::int64_t last = plan.length - 1;
+    for (int i = 0; i < n; ++i) {
+        Cursor& c = m_cursors[i];
+        m_v[i] = static_cast<std::int64_t>(c.in.ReadPosition(c.remaining)) + (last - plan.t[i]);
+        if (c.in.Damaged()) {
+            m_damaged = true;
+            return 0;
+        }
+    }
+
+    if (groups == 1) return MatchPhrase(n, countHits);
+
+    std::uint32_t hits = 0;
+    for (;;) {
+        std::int64_t target = 0;
+        int start = -1;
+        // Segment check: the cursors of a segment stand on one occurrence.
+        std::int64_t greatest = m_v[0];
+        for (int g = 0; g < groups && start < 0; ++g) {
+            const std::int64_t first = m_v[groupFirst[g]];
+            bool equal = true;
+            for (int i = groupFirst[g]; i < groupFirst[g + 1]; ++i) {
+                if (m_v[i] != first) equal = false;
+                if (m_v[i] > greatest) greatest = m_v[i];
+            }
+            if (!equal) {
+                target = greatest;
+                start = groupFirst[g];
+            }
+        }
+        // Order and gap checks between the segments an asterisk separates.
+        for (int g = 0; g + 1 < groups && start < 0; ++g) {
+            const std::int64_t u = m_v[groupFirst[g + 1] - 1];
+            const std::int64_t w = m_v[groupFirst[g + 1]];
+            if (w < u) {
+                target = u;
+                start = groupFirst[g];
+            } else if (w - u > kMaxStarReach) {
+                // Only the earlier segment is too far behind; the later
+                // segments may still fit a later occurrence of it.
+                target = w - kMaxStarReach;
+                start = groupFirst[g];
+            }
+        }
+        if (start < 0) {
+            ++hits;
+            if (!countHits) return hits;
+            target = m_v[0] + 1;
+            start = 0;
+        }
+        for (int i = start; i < n; ++i) {
+            if (m_v[i] >= target) continue;
+            Cursor& c = m_cursors[i];
+            if (c.remaining <= 0) return hits;
+            m_v[i] += c.in.ReadPosition(c.remaining);
+            if (c.in.Damaged()) {
+                m_damaged = true;
+                return hits;
+            }
+        }
+    }
+}
+
+std::uint32_t TermMatcher::MatchPhrase(int n, bool countHits) {
+    // One segment: a hit is where every cursor has the same aligned value.
+    // Every cursor behind the greatest value moves up to it at once; this
+    // gives the hits of the one-step iteration, with fewer rounds.
+    std::uint32_t hits = 0;
+    std::int64_t target = m_v[0];
+    for (;;) {
+        bool equal = true;
+        for (int i = 0; i < n; ++i) {
+            Cursor& c = m_cursors[i];
+            std::int64_t v = m_v[i];
+            while (v < target) {
+                if (c.remaining <= 0) return hits;
+                v += c.in.ReadPosition(c.remaining);
+                if (c.in.Damaged()) [[unlikely]] {
+                    m_damaged = true;
+                    return hits;
+                }
+            }
+            m_v[i] = v;
+            if (v != target) {
+                equal = false;
+                target = v;
+            }
+        }
+        if (equal) {
+            ++hits;
+            if (!countHits) return hits;
+            ++target;
+        }
+    }
+}
+
+}  // namespace engine

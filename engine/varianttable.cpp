@@ -1,0 +1,161 @@
+#include "engine/varianttable.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "engine/indexcode.h"
+
+namespace engine {
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Reads a field the way strtoul reads base 16: leading white space, an
+// optional 0x prefix, then hexadecimal digits up to the first other
+// character. No digits gives 0; values beyond 32 bits saturate.
+std::uint32_t ParseHexField(std::string_view field) {
+    std::size_t i = 0;
+    while (i < field.size() && IsSpace(field[i])) ++i;
+    if (i + 2 < field.size() && field[i] == '0' && (field[i + 1] == 'x' || field[i + 1] == 'X') &&
+        HexDigit(field[i + 2]) >= 0) {
+        i += 2;
+    }
+    std::uint64_t value = 0;
+    for (; i < field.size(); ++i) {
+        const int digit = HexDigit(field[i]);
+        if (digit < 0) break;
+        value = value * 16 + static_cast<std::uint64_t>(digit);
+        if (value > 0xFFFFFFFFu) value = 0xFFFFFFFFu + 1ull;
+    }
+    return value > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(value);
+}
+
+// Calls f for every non-empty piece of text between separators.
+template <typename F>
+void ForEachPiece(std::string_view text, char separator, F f) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        if (text[pos] == separator) {
+            ++pos;
+            continue;
+        }
+        std::size_t end = text.find(separator, pos);
+        if (end == std::string_view::npos) end = text.size();
+        f(text.substr(pos, end - pos));
+        pos = end;
+    }
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    content.clear();
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+bool VariantTable::Load(const std::string& dataDir) {
+    Clear();
+    std::string content;
+    if (!ReadWholeFile(dataDir + "/yitizi.txt", content)) return false;
+    Parse(content);
+    return true;
+}
+
+void VariantTable::Parse(std::string_view content) {
+    m_groups.clear();
+    ForEachPiece(content, '\n', [this](std::string_view line) {
+        Group group;
+        ForEachPiece(line, ',',
+                     [&group](std::string_view field) { group.push_back(ParseHexField(field)); });
+        m_groups.push_back(std::move(group));
+    });
+    BuildLookups();
+}
+
+void VariantTable::Clear() {
+    m_groups.clear();
+    m_groupOfCodePoint.clear();
+    m_groupOfUnit.clear();
+}
+
+void VariantTable::BuildLookups() {
+    m_groupOfCodePoint.clear();
+    m_groupOfUnit.assign(0x10000, -1);
+    for (std::uint32_t g = 0; g < m_groups.size(); ++g) {
+        for (std::uint32_t member : m_groups[g]) {
+            m_groupOfCodePoint.emplace(member, g);  // keeps the first group
+            std::int32_t& unitGroup = m_groupOfUnit[member & 0xFFFF];
+            if (unitGroup < 0) unitGroup = static_cast<std::int32_t>(g);
+        }
+    }
+}
+
+bool VariantTable::MapVariant(char32_t codePoint, int& code) const {
+    const auto it = m_groupOfCodePoint.find(static_cast<std::uint32_t>(codePoint));
+    if (it == m_groupOfCodePoint.end()) return false;
+    code = kVariantCodeBase + static_cast<int>(it->second);
+    return true;
+}
+
+pages::VariantChoices VariantTable::ChoicesOf(std::u16string_view keywords) const {
+    pages::VariantChoices choices;
+    choices.reserve(keywords.size());
+    for (char16_t unit : keywords) {
+        std::vector<char16_t> list;
+        const std::int32_t g = m_groupOfUnit.empty() ? -1 : m_groupOfUnit[unit];
+        if (g < 0) {
+            list.push_back(unit);
+        } else {
+            for (std::uint32_t member : m_groups[static_cast<std::size_t>(g)]) {
+                list.push_back(static_cast<char16_t>(member & 0xFFFF));
+            }
+        }
+        choices.push_back(std::move(list));
+    }
+    return choices;
+}
+
+std::vector<std::u16string> VariantTable::Expand(std::u16string_view keywords) const {
+    const pages::VariantChoices choices = ChoicesOf(keywords);
+    std::vector<std::u16string> spellings;
+    std::vector<std::size_t> pick(choices.size(), 0);
+    std::u16string spelling(choices.size(), u'\0');
+    for (;;) {
+        for (std::size_t i = 0; i < choices.size(); ++i) spelling[i] = choices[i][pick[i]];
+        spellings.push_back(spelling);
+        // Advance like an odometer, the last unit fastest.
+        std::size_t i = choices.size();
+        while (i > 0) {
+            --i;
+            if (++pick[i] < choices[i].size()) break;
+            pick[i] = 0;
+            if (i == 0) return spellings;
+        }
+        if (choices.empty()) return spellings;
+    }
+}
+
+}  // namespace engine

@@ -1,0 +1,60 @@
+// VariantTable: the groups of interchangeable character forms read from
+// "yitizi.txt" (one group per line, members as hexadecimal code points
+// separated by commas). Group g stands for the index code
+// kVariantCodeBase + g. A code point listed in several groups belongs to the
+// first of them everywhere.
+//
+// Owned by CIndex, which reloads it on every Load. Lookups go through hash
+// tables built when the table is read, so they cost the same for any number
+// of groups.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "pages/filelist.h"
+
+namespace engine {
+
+class VariantTable {
+  public:
+    using Group = std::vector<std::uint32_t>;
+
+    // Replaces the table by the groups of the file <dataDir>/yitizi.txt. A
+    // file that cannot be read leaves the table empty; returns whether it was
+    // read.
+    bool Load(const std::string& dataDir);
+    // Replaces the table by the groups that the given file content describes.
+    void Parse(std::string_view content);
+    void Clear();
+
+    const std::vector<Group>& Groups() const { return m_groups; }
+
+    // When codePoint belongs to a group, sets code to that group's index code
+    // and returns true; otherwise returns false and leaves code alone.
+    bool MapVariant(char32_t codePoint, int& code) const;
+
+    // For each unit of keywords: the low 16 bits of every member of the first
+    // group holding a member with those low 16 bits, in group order; or the
+    // unit alone.
+    pages::VariantChoices ChoicesOf(std::u16string_view keywords) const;
+
+    // Every spelling obtained by choosing one unit of each choice list, the
+    // first unit varying slowest. The number of spellings is the product of
+    // the list sizes; no bound is applied.
+    std::vector<std::u16string> Expand(std::u16string_view keywords) const;
+
+  private:
+    void BuildLookups();
+
+    std::vector<Group> m_groups;
+    std::unordered_map<std::uint32_t, std::uint32_t> m_groupOfCodePoint;
+    // Indexed by a UTF-16 unit: the first group holding a member whose low
+    // 16 bits equal it, or -1.
+    std::vector<std::int32_t> m_groupOfUnit;
+};
+
+}  // namespace engine

@@ -1,0 +1,270 @@
+#include "pages/filelist.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unordered_set>
+
+#include "engine/codeconverter.h"
+#include "pages/pagecomposer.h"
+#include "pages/pagenumber.h"
+#include "pages/widening.h"
+
+namespace pages {
+
+namespace {
+
+std::uint32_t ReadLe32(const unsigned char* p) {
+    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+           (std::uint32_t{p[3]} << 24);
+}
+
+// Reads exactly size bytes at offset; false on an error or a short file.
+bool ReadExactly(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
+    auto* out = static_cast<unsigned char*>(buffer);
+    while (size > 0) {
+        const ssize_t got = pread(fd, out, size, static_cast<off_t>(offset));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (got == 0) return false;
+        out += got;
+        size -= static_cast<std::size_t>(got);
+        offset += static_cast<std::uint64_t>(got);
+    }
+    return true;
+}
+
+// Opens a regular file for reading and gives its size; -1 on failure.
+int OpenRegular(const std::string& path, std::uint64_t& size) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    size = static_cast<std::uint64_t>(st.st_size);
+    return fd;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
+    if (dir.back() == '/') return dir + name;
+    return dir + "/" + name;
+}
+
+// The name field up to its first NUL (the whole field when it has none).
+std::string_view NameOfField(const char* field, std::size_t width) {
+    const void* nul = std::memchr(field, 0, width);
+    return {field, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - field) : width};
+}
+
+}  // namespace
+
+CFileList::CFileList() = default;
+
+CFileList::~CFileList() { Close(); }
+
+bool CFileList::Load(const std::string& dataDir, const std::string& baseName) {
+    Close();
+    std::uint64_t headerSize = 0;
+    std::uint64_t contentSize = 0;
+    m_headerFd = OpenRegular(JoinPath(dataDir, baseName + "-fl.h"), headerSize);
+    if (m_headerFd < 0) return false;
+    m_contentFd = OpenRegular(JoinPath(dataDir, baseName + "-fl.cnt"), contentSize);
+    if (m_contentFd < 0) {
+        Close();
+        return false;
+    }
+
+    unsigned char fixed[kRecordsOffset];
+    if (headerSize < kRecordsOffset || !ReadExactly(m_headerFd, fixed, sizeof fixed, 0)) {
+        Close();
+        return false;
+    }
+    const auto nameWidth = static_cast<std::int32_t>(ReadLe32(fixed + 4));
+    if (nameWidth <= 0 || nameWidth > kMaxNameWidth) {
+        Close();
+        return false;
+    }
+    m_headerValue = static_cast<std::int32_t>(ReadLe32(fixed));
+    m_nameWidth = nameWidth;
+    std::memcpy(m_headerBlock.data(), fixed + 8, kHeaderBlockSize);
+    m_headerSize = headerSize;
+    m_contentSize = contentSize;
+    m_loaded = true;
+    return true;
+}
+
+void CFileList::Close() {
+    if (m_headerFd >= 0) close(m_headerFd);
+    if (m_contentFd >= 0) close(m_contentFd);
+    m_headerFd = -1;
+    m_contentFd = -1;
+    m_loaded = false;
+    m_headerSize = 0;
+    m_contentSize = 0;
+}
+
+bool CFileList::IsLoaded() const { return m_loaded; }
+
+std::int32_t CFileList::HeaderValue() const { return m_headerValue; }
+
+std::int32_t CFileList::NameWidth() const { return m_nameWidth; }
+
+std::uint32_t CFileList::RecordCount() const {
+    if (!m_loaded) return 0;
+    const std::uint64_t count =
+        (m_headerSize - kRecordsOffset) / (static_cast<std::uint64_t>(m_nameWidth) + 8);
+    return count > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(count);
+}
+
+std::uint64_t CFileList::RecordOffset(std::uint32_t recordIndex) const {
+    return kRecordsOffset +
+           std::uint64_t{recordIndex} * (static_cast<std::uint64_t>(m_nameWidth) + 8);
+}
+
+bool CFileList::FindPage(std::uint32_t firstRecord, std::uint32_t pageNo,
+                         std::int64_t& recordIndex) {
+    recordIndex = std::int64_t{firstRecord} - 1;
+    if (!m_loaded) return false;
+    const std::uint32_t count = RecordCount();
+    const std::size_t recordSize = static_cast<std::size_t>(m_nameWidth) + 8;
+    // Names are read many records at a time: a scan may cross the whole file.
+    const std::size_t perChunk = std::max<std::size_t>(1, (256u << 10) / recordSize);
+    std::string chunk;
+    for (std::uint32_t first = firstRecord; first < count;) {
+        const std::size_t n = std::min<std::size_t>(perChunk, count - first);
+        chunk.resize(n * recordSize);
+        if (!ReadExactly(m_headerFd, chunk.data(), chunk.size(), RecordOffset(first))) {
+            recordIndex = first;
+            return false;
+        }
+        for (std::size_t k = 0; k < n; ++k) {
+            recordIndex = std::int64_t{first} + static_cast<std::int64_t>(k);
+            std::int32_t number = 0;
+            const std::string_view name =
+                NameOfField(chunk.data() + k * recordSize, static_cast<std::size_t>(m_nameWidth));
+            if (PageNumberOfName(name, number) && number >= 0 &&
+                static_cast<std::uint32_t>(number) == pageNo) {
+                return true;
+            }
+        }
+        first += static_cast<std::uint32_t>(n);
+    }
+    return false;
+}
+
+bool CFileList::ReadRecord(std::uint32_t recordIndex, Record& record) const {
+    if (!m_loaded || recordIndex >= RecordCount()) return false;
+    unsigned char numbers[8];
+    if (!ReadExactly(m_headerFd, numbers, sizeof numbers,
+                     RecordOffset(recordIndex) + static_cast<std::uint64_t>(m_nameWidth))) {
+        return false;
+    }
+    const std::uint32_t endOffset = ReadLe32(numbers);
+    const std::uint32_t length = ReadLe32(numbers + 4);
+    // A damaged record must not send a read before the file or past its end.
+    if (length > endOffset || endOffset > m_contentSize) return false;
+    record.endOffset = endOffset;
+    record.length = length;
+    return true;
+}
+
+bool CFileList::ReadName(std::uint32_t recordIndex, std::string& name) const {
+    if (!m_loaded || recordIndex >= RecordCount()) return false;
+    std::string field(static_cast<std::size_t>(m_nameWidth), '\0');
+    if (!ReadExactly(m_headerFd, field.data(), field.size(), RecordOffset(recordIndex))) {
+        return false;
+    }
+    name = NameOfField(field.data(), field.size());
+    return true;
+}
+
+bool CFileList::ReadPageBytes(const Record& record, std::string& page) const {
+    std::string bytes(record.length, '\0');
+    if (!ReadExactly(m_contentFd, bytes.data(), bytes.size(), record.endOffset - record.length)) {
+        return false;
+    }
+    for (char& c : bytes) c = static_cast<char>(static_cast<unsigned char>(c) ^ kScrambleKey);
+    page.swap(bytes);
+    return true;
+}
+
+bool CFileList::GetPageSize(std::uint32_t recordIndex, std::uint32_t& size) {
+    Record record;
+    if (!ReadRecord(recordIndex, record)) return false;
+    size = record.length;
+    return true;
+}
+
+bool CFileList::ReadPage(std::uint32_t recordIndex, std::string& page) {
+    Record record;
+    return ReadRecord(recordIndex, record) && ReadPageBytes(record, page);
+}
+
+bool CFileList::GetPageNumber(std::uint32_t recordIndex, std::int32_t& pageNo) {
+    std::string name;
+    if (!ReadName(recordIndex, name)) return false;
+    std::int32_t number = -1;
+    pageNo = PageNumberOfName(name, number) ? number : -1;
+    return true;
+}
+
+bool CFileList::ReadForComposition(std::uint32_t recordIndex, std::string& page,
+                                   int& parity) const {
+    std::string name;
+    Record record;
+    if (!ReadName(recordIndex, name) || !ReadRecord(recordIndex, record) ||
+        !ReadPageBytes(record, page)) {
+        return false;
+    }
+    std::int32_t number = 0;
+    if (!PageNumberOfName(name, number)) number = 0;
+    parity = (number % 2 == 0) ? 0 : 1;
+    return true;
+}
+
+std::int32_t CFileList::ComposeHitPage(std::uint32_t recordIndex, std::string& html,
+                                       std::u16string_view keywords, int textLayer) {
+    std::string page;
+    int parity = 0;
+    if (!ReadForComposition(recordIndex, page, parity)) return 0;
+    if (keywords.empty()) return 0;
+
+    std::int32_t anchors = 0;
+    std::unordered_set<std::string> seen;
+    std::size_t start = 0;
+    while (start < keywords.size()) {
+        if (IsKeywordSeparator(keywords[start])) {
+            ++start;
+            continue;
+        }
+        std::size_t stop = start;
+        while (stop < keywords.size() && !IsKeywordSeparator(keywords[stop])) ++stop;
+        std::string keyword;
+        engine::Utf16ToUtf8(keywords.substr(start, stop - start), keyword, true);
+        start = stop;
+        if (!seen.insert(keyword).second) continue;
+        html.clear();
+        ComposeTermPass(page, html, keyword, parity, textLayer, anchors);
+        page = html;
+    }
+    return anchors;
+}
+
+std::int32_t CFileList::ComposeHitPageWidened(std::uint32_t recordIndex, std::string& html,
+                                              const VariantChoices& choices, int textLayer) {
+    std::string page;
+    int parity = 0;
+    if (!ReadForComposition(recordIndex, page, parity)) return 0;
+    return ComposeWidened(page, parity, html, choices, textLayer);
+}
+
+}  // namespace pages

@@ -1,0 +1,51 @@
+// Hit highlighting: finds every match of one keyword in one run of page text
+// and writes the run out again with each match marked and preceded by a
+// numbered anchor. Keywords and text are UTF-8 and compared bytewise; '*'
+// stands for any stretch of text that does not cross "<p>" or "<h4>", '?'
+// for exactly three bytes (one character of the basic plane beyond U+07FF).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pages {
+
+enum SegType : std::int32_t {
+    kSegAfterStar = 0,  // follows a '*'
+    kSegAfterGap = 1,   // follows one or more '?'
+    kSegFirst = 2,      // the keyword's first piece, found anywhere
+};
+
+// One literal piece of a keyword.
+struct Seg {
+    std::int32_t type = kSegFirst;
+    std::string text;        // never empty once SplitTerm is done
+    std::int32_t count = 0;  // for kSegAfterGap: the number of '?' before it
+};
+
+inline constexpr std::string_view kMarkOpener = "<b style='color:red;background:#D9D9D9;'>";
+inline constexpr std::string_view kMarkCloser = "</b>";
+inline constexpr std::string_view kParagraphBarrier = "<p>";
+inline constexpr std::string_view kHeadingBarrier = "<h4>";
+
+// Replaces segs by the pieces of keyword. A keyword of wildcards only gives
+// no piece; '?' counts only between two literal parts of one '*'-free piece.
+void SplitTerm(std::string_view keyword, std::vector<Seg>& segs);
+
+// Appends run to text with every leftmost, non-overlapping match of the
+// pieces marked; each anchor takes the counter's value and advances it.
+// No pieces: the run is appended unchanged.
+void HighlightRun(std::string_view run, const std::vector<Seg>& segs, std::string& text,
+                  std::int32_t& anchorCounter);
+void HighlightRun(std::string_view run, std::string_view keyword, std::string& text,
+                  std::int32_t& anchorCounter);
+
+// Whether HighlightRun would mark anything in run.
+bool RunHasMatch(std::string_view run, const std::vector<Seg>& segs);
+
+// Appends the anchor "<a name=\"%04d\"></a>" for number (wider numbers whole).
+void AppendAnchor(std::string& text, std::int32_t number);
+
+}  // namespace pages

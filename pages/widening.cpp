@@ -1,0 +1,233 @@
+#include "pages/widening.h"
+
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "engine/codeconverter.h"
+#include "pages/highlight.h"
+#include "pages/pagecomposer.h"
+
+namespace pages {
+
+namespace {
+
+bool IsAscii(char16_t unit) { return unit < 0x80; }
+
+// Runs the passes of one composition: the first pass always (it frames the
+// page), every later distinct keyword only when it may mark something.
+class PassRunner {
+  public:
+    PassRunner(std::string_view page, int parity, int textLayer, std::string& html)
+        : m_page(page), m_parity(parity), m_textLayer(textLayer), m_html(html) {}
+
+    std::int32_t Anchors() const { return m_anchors; }
+
+    // Whether a keyword that starts with the units of prefix may still mark.
+    bool PrefixMayMark(std::u16string_view prefix) {
+        if (!m_framed) return true;
+        m_scratch.clear();
+        engine::Utf16ToUtf8(prefix, m_scratch, true);
+        return MayMark(m_scratch);
+    }
+
+    void Offer(std::u16string_view word) {
+        std::string keyword;
+        engine::Utf16ToUtf8(word, keyword, true);
+        if (m_framed && !(MayMark(keyword) && WouldMark(keyword))) return;
+        if (!m_seen.insert(keyword).second) return;
+        m_html.clear();
+        ComposeTermPass(m_page, m_html, keyword, m_parity, m_textLayer, m_anchors);
+        m_page = m_html;
+        m_framed = true;
+        CollectMarkedRuns();
+    }
+
+  private:
+    // A quick necessary condition, also used for prefixes.
+    bool MayMark(std::string_view keyword) const {
+        for (const std::string& run : m_markedRuns) {
+            if (StretchesFitRun(keyword, run)) return true;
+        }
+        return false;
+    }
+
+    // Exactly whether the pass of keyword would mark anything.
+    bool WouldMark(std::string_view keyword) {
+        SplitTerm(keyword, m_segs);
+        for (const std::string& run : m_markedRuns) {
+            if (RunHasMatch(run, m_segs)) return true;
+        }
+        return false;
+    }
+
+    void CollectMarkedRuns() {
+        m_markedRuns.clear();
+        std::array<HTMLNode, 3> parts = ParsePage(m_page);
+        const bool markMain = m_textLayer != kAnnotationLayer;
+        const bool markNotes = m_textLayer != kMainTextLayer;
+        for (FilterItem& run : SplitRuns(parts[m_parity == 0 ? 1 : 2].text)) {
+            if (run.kind == kAnnotation ? markNotes : markMain) {
+                m_markedRuns.push_back(std::move(run.text));
+            }
+        }
+    }
+
+    std::string m_page;
+    int m_parity;
+    int m_textLayer;
+    std::string& m_html;
+    std::int32_t m_anchors = 0;
+    bool m_framed = false;
+    // The runs of the framed page that the text layer marks.
+    std::vector<std::string> m_markedRuns;
+    std::vector<Seg> m_segs;
+    std::unordered_set<std::string> m_seen;
+    std::string m_scratch;
+};
+
+struct Word {
+    std::size_t begin;
+    std::size_t end;
+};
+
+// Offers the spellings of one word other than its first-choice spelling, in
+// lexicographic order of choices, extending only prefixes that may mark.
+void OfferOtherSpellings(const VariantChoices& choices, Word word, PassRunner& runner) {
+    const std::size_t length = word.end - word.begin;
+    std::vector<std::size_t> choice(length, 0);
+    std::vector<bool> chosen(length, false);
+    std::u16string spelling;
+    std::size_t varied = 0;  // depths whose choice is not the first
+    std::size_t depth = 0;
+    for (;;) {
+        if (depth == length) {
+            if (varied > 0) runner.Offer(spelling);
+            if (depth == 0) return;
+            --depth;
+            continue;
+        }
+        const std::vector<char16_t>& list = choices[word.begin + depth];
+        if (chosen[depth]) {
+            spelling.pop_back();
+            if (choice[depth] > 0) --varied;
+            ++choice[depth];
+        } else {
+            chosen[depth] = true;
+            choice[depth] = 0;
+        }
+        if (choice[depth] >= list.size()) {
+            chosen[depth] = false;
+            if (depth == 0) return;
+            --depth;
+            continue;
+        }
+        const char16_t unit = list[choice[depth]];
+        spelling.push_back(unit);
+        if (choice[depth] > 0) ++varied;
+        // An ASCII unit adds no stretch: its prefix was checked one level up.
+        if (!IsAscii(unit) && !runner.PrefixMayMark(spelling)) continue;
+        ++depth;
+    }
+}
+
+// The keywords of one spelling, offered in order.
+void OfferWordsOf(std::u16string_view spelling, PassRunner& runner) {
+    std::size_t start = 0;
+    while (start < spelling.size()) {
+        if (IsKeywordSeparator(spelling[start])) {
+            ++start;
+            continue;
+        }
+        std::size_t stop = start;
+        while (stop < spelling.size() && !IsKeywordSeparator(spelling[stop])) ++stop;
+        runner.Offer(spelling.substr(start, stop - start));
+        start = stop;
+    }
+}
+
+// Enumerates every spelling in order: used when a choice can turn a unit into
+// a separator, so that the words of a spelling depend on its choices.
+bool ComposeByEnumeration(const VariantChoices& choices, std::uint64_t maxEnumerated,
+                          PassRunner& runner) {
+    if (choices.empty()) return true;
+    std::uint64_t total = 1;
+    for (const auto& list : choices) {
+        if (total > maxEnumerated / list.size()) return false;
+        total *= list.size();
+    }
+    std::vector<std::size_t> choice(choices.size(), 0);
+    std::u16string spelling(choices.size(), u'\0');
+    for (std::size_t i = 0; i < choices.size(); ++i) spelling[i] = choices[i][0];
+    for (;;) {
+        OfferWordsOf(spelling, runner);
+        std::size_t i = choices.size();
+        while (i > 0) {
+            --i;
+            if (++choice[i] < choices[i].size()) break;
+            choice[i] = 0;
+            spelling[i] = choices[i][0];
+            if (i == 0) return true;
+        }
+        spelling[i] = choices[i][choice[i]];
+    }
+}
+
+}  // namespace
+
+bool StretchesFitRun(std::string_view keyword, std::string_view run) {
+    std::size_t from = 0;
+    std::size_t i = 0;
+    while (i < keyword.size()) {
+        if (static_cast<unsigned char>(keyword[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < keyword.size() && static_cast<unsigned char>(keyword[j]) >= 0x80) ++j;
+        // The earliest end leaves the most room for the stretches that follow.
+        const std::size_t at = run.find(keyword.substr(i, j - i), from);
+        if (at == std::string_view::npos) return false;
+        from = at + (j - i);
+        i = j;
+    }
+    return true;
+}
+
+std::int32_t ComposeWidened(std::string_view page, int parity, std::string& html,
+                            const VariantChoices& choices, int textLayer,
+                            std::uint64_t maxEnumerated) {
+    if (choices.empty()) return 0;
+    bool wordsVary = false;
+    for (const auto& list : choices) {
+        if (list.empty()) return 0;  // no spelling at all
+        if (list.size() < 2) continue;
+        for (char16_t unit : list) {
+            if (IsKeywordSeparator(unit)) wordsVary = true;
+        }
+    }
+
+    PassRunner runner(page, parity, textLayer, html);
+    if (wordsVary) {
+        if (!ComposeByEnumeration(choices, maxEnumerated, runner)) return 0;
+        return runner.Anchors();
+    }
+
+    std::vector<Word> words;
+    std::u16string first;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (IsKeywordSeparator(choices[i][0])) continue;
+        if (i == 0 || IsKeywordSeparator(choices[i - 1][0])) words.push_back(Word{i, i});
+        words.back().end = i + 1;
+    }
+    for (const Word& word : words) {
+        first.clear();
+        for (std::size_t i = word.begin; i < word.end; ++i) first.push_back(choices[i][0]);
+        runner.Offer(first);
+    }
+    for (std::size_t j = words.size(); j > 0; --j)
+        OfferOtherSpellings(choices, words[j - 1], runner);
+    return runner.Anchors();
+}
+
+}  // namespace pages

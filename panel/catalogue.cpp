@@ -1,0 +1,240 @@
+#include "panel/catalogue.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <utility>
+
+namespace panel {
+
+namespace {
+
+constexpr std::size_t kMaxRecords = kCatalogueSlotCount - 1;
+constexpr std::size_t kMaxBytes = kMaxRecords * kCatalogueRecordSize;
+// Size of the table of last tree items by level.
+constexpr int kItemLevels = 20;
+
+// The bytes of a file, up to limit + 1 (so that an excess can be seen), and
+// the file size when known. readFailed is set when a read fails midway.
+struct FileBytes {
+    std::string bytes;
+    std::uint64_t size = 0;
+    bool readFailed = false;
+};
+
+bool ReadCapped(const std::string& path, std::size_t limit, FileBytes& out) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    const bool regular = S_ISREG(info.st_mode);
+    char buffer[65536];
+    while (out.bytes.size() <= limit) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            out.readFailed = true;
+            break;
+        }
+        if (got == 0) break;
+        out.bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    out.size = regular && static_cast<std::uint64_t>(info.st_size) > out.bytes.size()
+                   ? static_cast<std::uint64_t>(info.st_size)
+                   : out.bytes.size();
+    ::close(fd);
+    return true;
+}
+
+// One line describing what of a catalogue of totalBytes was not loaded.
+std::string IgnoredPartLine(std::uint64_t totalBytes, bool readFailed, std::size_t readBytes) {
+    if (readFailed) {
+        return "kvt.dir: read error after " + std::to_string(readBytes) +
+               " bytes; only the whole records before it were loaded";
+    }
+    const std::uint64_t records = totalBytes / kCatalogueRecordSize;
+    const std::uint64_t partial = totalBytes % kCatalogueRecordSize;
+    if (records > kMaxRecords) {
+        return "kvt.dir: " + std::to_string(records) + " records" +
+               (partial ? " and a partial record of " + std::to_string(partial) + " bytes" : "") +
+               "; only the first " + std::to_string(kMaxRecords) + " records were loaded";
+    }
+    if (partial) {
+        return "kvt.dir: ends with a partial record of " + std::to_string(partial) +
+               " bytes; it was ignored";
+    }
+    return {};
+}
+
+const CatalogueRecord kEmptyRecord{};
+
+}  // namespace
+
+Catalogue::Catalogue() { Clear(); }
+
+Catalogue::~Catalogue() = default;
+
+void Catalogue::Clear() {
+    // Only the slots in use need clearing once the table exists.
+    if (m_NodeItem.size() != kCatalogueSlotCount) {
+        m_NodeItem.assign(kCatalogueSlotCount, CatalogueRecord{});
+        m_nodeOfSlot.assign(kCatalogueSlotCount, nullptr);
+        m_treeParent.assign(kCatalogueSlotCount, 0);
+    }
+    for (int slot = 1; slot < m_recordCount; ++slot) {
+        m_NodeItem[static_cast<std::size_t>(slot)] = CatalogueRecord{};
+        m_nodeOfSlot[static_cast<std::size_t>(slot)] = nullptr;
+        m_treeParent[static_cast<std::size_t>(slot)] = 0;
+    }
+    m_recordCount = 1;
+    m_rootNode = std::make_unique<ContentsNodeTag>();
+    m_rootNode->name = "root";
+    m_orphans.clear();
+    m_treeItems.clear();
+    m_lastNodeAtLevel.assign(1, m_rootNode.get());
+    m_lastItemAtLevel.assign(kItemLevels, 0);
+    m_lastVolume = nullptr;
+}
+
+CatalogueLoadResult Catalogue::LoadCatalogue(const std::string& dataDir,
+                                             const std::string& listingPath) {
+    Clear();
+    CatalogueLoadResult result;
+    // The listing is created first, as an empty file when kvt.dir is missing.
+    std::FILE* listing = listingPath.empty() ? nullptr : std::fopen(listingPath.c_str(), "wb");
+
+    FileBytes file;
+    const std::string path =
+        dataDir.empty() ? std::string(kCatalogueFileName) : dataDir + "/" + kCatalogueFileName;
+    if (ReadCapped(path, kMaxBytes, file)) {
+        result = LoadRecords(file.bytes);
+        result.diagnostic = IgnoredPartLine(file.size, file.readFailed, file.bytes.size());
+    }
+
+    if (listing) {
+        const std::string text = ListingText();
+        const bool wrote = std::fwrite(text.data(), 1, text.size(), listing) == text.size();
+        result.listingWritten = (std::fclose(listing) == 0) && wrote;
+    }
+    return result;
+}
+
+CatalogueLoadResult Catalogue::LoadRecords(std::string_view bytes) {
+    Clear();
+    CatalogueLoadResult result;
+    result.opened = true;
+    const std::size_t whole = std::min(bytes.size() / kCatalogueRecordSize, kMaxRecords);
+    for (std::size_t i = 0; i < whole; ++i) {
+        CatalogueRecord record;
+        const std::string_view piece = bytes.substr(i * kCatalogueRecordSize, kCatalogueRecordSize);
+        std::copy(piece.begin(), piece.end(), record.bytes.begin());
+        AddRecord(record);
+    }
+    IndexChildRanges(*m_rootNode);
+    result.records = m_recordCount - 1;
+    result.diagnostic = IgnoredPartLine(bytes.size(), false, bytes.size());
+    return result;
+}
+
+void Catalogue::AddRecord(const CatalogueRecord& record) {
+    const int slot = m_recordCount;
+    m_NodeItem[slot] = record;
+    auto owned = std::make_unique<ContentsNodeTag>(record, slot);
+    ContentsNodeTag* node = owned.get();
+    const std::int32_t level = node->level;
+
+    // Parent: the last node appended one level up. Nodes in the tree sit at
+    // the depth of their level, so that is the last entry of that level.
+    const std::int64_t parentLevel = static_cast<std::int64_t>(level) - 1;
+    ContentsNodeTag* parent = nullptr;
+    if (parentLevel >= 0 && parentLevel < static_cast<std::int64_t>(m_lastNodeAtLevel.size())) {
+        parent = m_lastNodeAtLevel[static_cast<std::size_t>(parentLevel)];
+    }
+
+    // Volumes of one title are linked; volumes without a title are not.
+    if (level == 3) {
+        if (m_lastVolume && parent && m_lastVolume->parent == parent) {
+            m_lastVolume->nextVolume = node;
+            node->prevVolume = m_lastVolume;
+        }
+        m_lastVolume = node;
+    }
+
+    if (parent) {
+        parent->AddChild(std::move(owned));
+        const auto depth = static_cast<std::size_t>(level);
+        if (depth == m_lastNodeAtLevel.size()) {
+            m_lastNodeAtLevel.push_back(node);
+        } else {
+            m_lastNodeAtLevel[depth] = node;
+        }
+    } else {
+        m_orphans.push_back(std::move(owned));
+    }
+    m_nodeOfSlot[slot] = node;
+
+    // Tree control item: under the last item one level up, else top level.
+    int parentSlot = 0;
+    if (level != 1 && parentLevel >= 1 && parentLevel < kItemLevels) {
+        parentSlot = m_lastItemAtLevel[static_cast<std::size_t>(parentLevel)];
+    }
+    if (level >= 0 && level < kItemLevels)
+        m_lastItemAtLevel[static_cast<std::size_t>(level)] = slot;
+    m_treeParent[slot] = parentSlot;
+    m_treeItems.push_back({slot, parentSlot});
+
+    ++m_recordCount;
+}
+
+std::string Catalogue::ListingLine(const CatalogueRecord& record) {
+    std::string line;
+    if (record.Level() == 2) line = "\t";
+    if (record.Level() == 3) line = "\t\t";
+    line += "name=" + record.Name();
+    line += "\tdocID=" + std::to_string(record.DocID());
+    line += "\tdocNo=" + std::to_string(record.DocNo());
+    line += "\tcurFileName=" + std::to_string(record.CurFileName());
+    line += "\n";
+    return line;
+}
+
+std::string Catalogue::ListingText() const {
+    std::string text;
+    for (int slot = 1; slot < m_recordCount; ++slot) text += ListingLine(m_NodeItem[slot]);
+    return text;
+}
+
+const CatalogueRecord& Catalogue::NodeItem(int slot) const {
+    if (slot < 0 || slot >= kCatalogueSlotCount) return kEmptyRecord;
+    return m_NodeItem[static_cast<std::size_t>(slot)];
+}
+
+const ContentsNodeTag* Catalogue::NodeOfSlot(int slot) const {
+    return HoldsEntry(slot) ? m_nodeOfSlot[static_cast<std::size_t>(slot)] : nullptr;
+}
+
+const ContentsNodeTag* Catalogue::ScopeNode(int slot) const {
+    return HoldsEntry(slot) ? FindCatalogueNode(*m_rootNode, NodeItem(slot)) : nullptr;
+}
+
+int Catalogue::TreeParentSlot(int slot) const {
+    return HoldsEntry(slot) ? m_treeParent[static_cast<std::size_t>(slot)] : 0;
+}
+
+std::string Catalogue::TreePath(int slot) const {
+    if (!HoldsEntry(slot)) return {};
+    std::string path = m_nodeOfSlot[static_cast<std::size_t>(slot)]->name;
+    // Parents always have smaller slots, so the walk ends.
+    for (int up = TreeParentSlot(slot); up != 0; up = TreeParentSlot(up)) {
+        path = m_nodeOfSlot[static_cast<std::size_t>(up)]->name + "\\" + path;
+    }
+    return path;
+}
+
+}  // namespace panel

@@ -1,0 +1,512 @@
+#include "panel/leftform.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDir>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <optional>
+#include <span>
+#include <utility>
+
+#include "panel/sortlistctrl.h"
+#include "shell/htmlctrl.h"
+#include "widgets/artwork.h"
+#include "widgets/tooltipresourcebutton.h"
+
+namespace panel {
+
+namespace {
+
+constexpr const char* kIndexBaseName = "Index";
+constexpr int kTabCatalogue = 0;
+constexpr int kTabSearch = 1;
+constexpr int kTreeImageClosed = 160;
+constexpr int kTreeImageOpen = 159;
+constexpr int kPrevPageStrip = 184;
+constexpr int kNextPageStrip = 185;
+constexpr char16_t kIdeographicSpace = u'\u3000';
+
+QString ControlName(int id) { return QStringLiteral("ctl%1").arg(id); }
+
+template <typename W>
+W* Named(W* widget, int id) {
+    widget->setObjectName(ControlName(id));
+    return widget;
+}
+
+// The dialog's font, or a CJK gothic face of this system when it is missing.
+QFont FormFont() {
+    const QStringList families = QFontDatabase::families();
+    QFont font;
+    for (const char* name : {"ＭＳ ゴシック", "Noto Sans CJK JP", "Noto Sans Mono CJK JP"}) {
+        const QString family = QString::fromUtf8(name);
+        if (families.contains(family)) {
+            font.setFamily(family);
+            break;
+        }
+    }
+    font.setPixelSize(12);
+    return font;
+}
+
+std::u16string ToU16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                          static_cast<std::size_t>(text.size()));
+}
+
+void ReplaceIdeographicSpaces(std::u16string& text) {
+    for (char16_t& c : text) {
+        if (c == kIdeographicSpace) c = u' ';
+    }
+}
+
+}  // namespace
+
+CLeftForm::CLeftForm(Services services, QWidget* parent)
+    : QWidget(parent),
+      m_services(std::move(services)),
+      m_pageDisplay(m_index, [this](const std::string& path, const std::string& anchor) {
+          if (m_services.navigate) {
+              m_services.navigate(QString::fromStdString(path), QString::fromStdString(anchor));
+          }
+      }) {
+    setObjectName(QStringLiteral("CLeftForm"));
+    setFont(FormFont());
+    m_pageDisplay.Prepare(m_services.tempRoot);
+    if (!m_index.Load(m_services.dataDir, kIndexBaseName, engine::Full)) {
+        Notify(kDataOpenFailedMessage);
+    }
+    BuildControls();
+}
+
+CLeftForm::~CLeftForm() { m_index.Unload(); }
+
+void CLeftForm::Notify(const QString& text) const {
+    if (m_services.notify) m_services.notify(text);
+}
+
+QWidget* CLeftForm::Control(int id) const { return findChild<QWidget*>(ControlName(id)); }
+
+void CLeftForm::BuildControls() {
+    m_tabs = Named(new QTabWidget(this), kIdcTab);
+    m_tabs->addTab(new QWidget, QStringLiteral("目録"));
+    m_tabs->addTab(new QWidget, QStringLiteral("検索"));
+    m_tabs->setTabToolTip(kTabCatalogue, QStringLiteral("目録"));
+    m_tabs->setTabToolTip(kTabSearch, QStringLiteral("検索"));
+
+    m_tree = Named(new QTreeWidget(this), kIdcTree);
+    m_tree->setHeaderHidden(true);
+    m_tree->setRootIsDecorated(false);
+    m_tree->setExpandsOnDoubleClick(true);
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tree->setIconSize(QSize(20, 20));
+
+    m_prompt = Named(new QLabel(QStringLiteral("キーワードを入力して下さい。"), this), kIdcPrompt);
+    auto* placeholder = Named(new QFrame(this), kIdcKeyword);
+    placeholder->hide();
+    m_keywordBox = new shell::CHtmlCtrl(this);
+    m_keywordBox->ReplacePlaceholder(placeholder);
+    m_mainEdit = Named(new QLineEdit(this), kIdcMainEdit);
+    m_mainEdit->hide();
+    m_searchButton = Named(new QPushButton(QStringLiteral("検索"), this), kIdcSearch);
+    auto* line = Named(new QFrame(this), kIdcLine);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    m_line = line;
+    m_variantsBox =
+        Named(new QCheckBox(QStringLiteral("簡繁・中日等の異体字の関連"), this), kIdcVariants);
+    m_methodGroup = Named(new QGroupBox(QStringLiteral("検索方法："), this), kIdcMethodGroup);
+    m_and = Named(new QRadioButton(QStringLiteral("and"), this), kIdcAnd);
+    m_or = Named(new QRadioButton(QStringLiteral("or"), this), kIdcOr);
+    auto* methodButtons = new QButtonGroup(this);
+    methodButtons->addButton(m_and, 0);
+    methodButtons->addButton(m_or, 1);
+    m_layerGroup = Named(new QGroupBox(QStringLiteral("検索対象："), this), kIdcLayerGroup);
+    m_full = Named(new QRadioButton(QStringLiteral("全文"), this), kIdcFull);
+    m_main = Named(new QRadioButton(QStringLiteral("正文"), this), kIdcMain);
+    m_notes = Named(new QRadioButton(QStringLiteral("注釈"), this), kIdcNotes);
+    auto* layerButtons = new QButtonGroup(this);
+    layerButtons->addButton(m_full, 0);
+    layerButtons->addButton(m_main, 1);
+    layerButtons->addButton(m_notes, 2);
+    m_rangeGroup = Named(new QGroupBox(QStringLiteral("検索範囲："), this), kIdcRangeGroup);
+    m_scopeLabel = Named(new QLabel(this), kIdcScopeLabel);
+    QPalette red = m_scopeLabel->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    m_scopeLabel->setPalette(red);
+    m_summary = Named(new QLabel(this), kIdcSummary);
+    m_resultList = Named(new CSortListCtrl(this), kIdcResultList);
+
+    auto* prev = Named(new widgets::CToolTipResourceButton(this), kIdcPrevResultPage);
+    if (!prev->LoadStateStrip(kPrevPageStrip)) {
+        prev->setText(QStringLiteral("<"));
+        prev->resize(32, 32);
+    }
+    prev->SetTipText(QStringLiteral("Previous Page"), true);
+    auto* next = Named(new widgets::CToolTipResourceButton(this), kIdcNextResultPage);
+    if (!next->LoadStateStrip(kNextPageStrip)) {
+        next->setText(QStringLiteral(">"));
+        next->resize(32, 32);
+    }
+    next->SetTipText(QStringLiteral("Next Page"), true);
+    m_prevPage = prev;
+    m_nextPage = next;
+    m_pageEdit = Named(new QLineEdit(this), kIdcResultPageEdit);
+    m_pageEdit->setAlignment(Qt::AlignCenter);
+    m_pageEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_pageEdit));
+    m_pageCount = Named(new QLabel(this), kIdcResultPageCount);
+
+    for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w != m_tabs) w->raise();
+    }
+
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] { LayoutControls(); });
+    connect(m_searchButton, &QPushButton::clicked, this, &CLeftForm::OnSearch);
+    connect(m_full, &QRadioButton::clicked, this, &CLeftForm::OnScopeFull);
+    connect(m_main, &QRadioButton::clicked, this, &CLeftForm::OnScopeMain);
+    connect(m_notes, &QRadioButton::clicked, this, &CLeftForm::OnScopeNotes);
+    connect(m_prevPage, &QAbstractButton::clicked, this, &CLeftForm::OnPrevResultPage);
+    connect(m_nextPage, &QAbstractButton::clicked, this, &CLeftForm::OnNextResultPage);
+    connect(m_pageEdit, &QLineEdit::editingFinished, this, &CLeftForm::OnResultPageEdited);
+    connect(m_resultList, &CSortListCtrl::resultItemSelected, this,
+            &CLeftForm::OnResultItemChanged);
+    connect(m_tree, &QTreeWidget::itemSelectionChanged, this, &CLeftForm::OnCatalogueSelChanged);
+}
+
+void CLeftForm::OnInitialUpdate() {
+    if (m_initialised) return;
+    m_initialised = true;
+    m_and->setChecked(m_andOr == 0);
+    m_or->setChecked(m_andOr == 1);
+    m_full->setChecked(true);
+    m_variantsBox->setChecked(m_variants);
+    m_summary->setText(QStringLiteral("検索集計："));
+    m_scopeLabel->setText(QString::fromStdString(m_position.scopeLabel));
+    LoadCatalogueTree();
+    m_tabs->setCurrentIndex(kTabCatalogue);
+    WatchEnterKey(this);
+    LayoutControls();
+}
+
+void CLeftForm::LoadCatalogueTree() {
+    const CatalogueLoadResult result =
+        m_catalogue.LoadCatalogue(m_services.dataDir, m_services.listingPath);
+    if (!result.opened) Notify(QString::fromUtf8(kCatalogueMissingMessage));
+
+    QIcon icon;
+    icon.addPixmap(QPixmap::fromImage(widgets::LoadBitmapResource(kTreeImageClosed)),
+                   QIcon::Normal);
+    icon.addPixmap(QPixmap::fromImage(widgets::LoadBitmapResource(kTreeImageOpen)),
+                   QIcon::Selected);
+
+    const bool blocked = m_tree->blockSignals(true);
+    m_tree->clear();
+    m_treeItemOfSlot.assign(static_cast<std::size_t>(kCatalogueSlotCount), nullptr);
+    for (const CatalogueTreeItem& entry : m_catalogue.TreeItems()) {
+        QTreeWidgetItem* parentItem =
+            entry.parentSlot > 0 ? TreeItemOfSlot(entry.parentSlot) : nullptr;
+        auto* item = parentItem ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(m_tree);
+        item->setText(0, QString::fromStdString(m_catalogue.NodeItem(entry.slot).Name()));
+        item->setIcon(0, icon);
+        item->setData(0, Qt::UserRole, entry.slot);
+        m_treeItemOfSlot[static_cast<std::size_t>(entry.slot)] = item;
+    }
+    m_tree->blockSignals(blocked);
+}
+
+QTreeWidgetItem* CLeftForm::TreeItemOfSlot(int slot) const {
+    if (slot < 0 || static_cast<std::size_t>(slot) >= m_treeItemOfSlot.size()) return nullptr;
+    return m_treeItemOfSlot[static_cast<std::size_t>(slot)];
+}
+
+bool CLeftForm::SelectTreeSlot(int slot) {
+    QTreeWidgetItem* item = TreeItemOfSlot(slot);
+    if (!item) return false;
+    m_tree->setCurrentItem(item);
+    m_tree->scrollToItem(item);
+    return true;
+}
+
+void CLeftForm::SelectTab(int index) { m_tabs->setCurrentIndex(index); }
+
+void CLeftForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayoutControls();
+}
+
+void CLeftForm::LayoutControls() {
+    const int w = width();
+    const int h = height();
+    m_tabs->setGeometry(0, 0, w - 1, h - 1);
+    const bool search = m_tabs->currentIndex() == kTabSearch;
+    const std::vector<QWidget*> searchControls = {
+        m_prompt,     m_keywordBox, m_searchButton, m_line,      m_variantsBox, m_methodGroup,
+        m_and,        m_or,         m_layerGroup,   m_full,      m_main,        m_notes,
+        m_rangeGroup, m_scopeLabel, m_summary,      m_resultList};
+    m_mainEdit->hide();
+    if (!search) {
+        for (QWidget* c : searchControls) c->hide();
+        for (QWidget* c : {static_cast<QWidget*>(m_prevPage), static_cast<QWidget*>(m_nextPage),
+                           static_cast<QWidget*>(m_pageEdit), static_cast<QWidget*>(m_pageCount)}) {
+            c->hide();
+        }
+        m_tree->setGeometry(5, 26, w - 10, h - 30);
+        m_tree->show();
+        if (window()) window()->setWindowTitle(QStringLiteral("Saryn(Orvale)"));
+        return;
+    }
+    m_tree->hide();
+    m_prompt->setGeometry(5, 28, w - 10, 15);
+    m_keywordBox->setGeometry(5, 45, w - 60, 25);
+    m_searchButton->setGeometry(w - 50, 45, 45, 25);
+    m_line->setGeometry(4, 75, w - 8, 1);
+    m_variantsBox->setGeometry(5, 80, w - 10, 15);
+    m_methodGroup->setGeometry(5, 100, w - 10, 40);
+    m_and->setGeometry(10, 115, 50, 20);
+    m_or->setGeometry(w - 70, 115, 50, 20);
+    m_layerGroup->setGeometry(5, 145, w - 10, 40);
+    m_full->setGeometry(10, 160, 60, 20);
+    m_main->setGeometry(97, 160, 60, 20);
+    m_notes->setGeometry(189, 160, 60, 20);
+    m_rangeGroup->setGeometry(5, 190, w - 10, 40);
+    m_scopeLabel->setGeometry(10, 205, w - 30, 20);
+    m_summary->setGeometry(5, 235, w - 15, 15);
+    for (QWidget* c : searchControls) c->show();
+    LayoutPaging();
+    if (window()) window()->setWindowTitle(QStringLiteral("Saryn(Orvale)"));
+}
+
+void CLeftForm::LayoutPaging() {
+    const int w = width();
+    const int h = height();
+    const bool search = m_tabs->currentIndex() == kTabSearch;
+    const std::vector<QWidget*> paging = {m_prevPage, m_nextPage, m_pageEdit, m_pageCount};
+    if (m_paging.TotalResultPages() == 0) {
+        for (QWidget* c : paging) c->hide();
+        m_resultList->setGeometry(5, 250, w - 10, h - 254);
+        return;
+    }
+    const int bw = m_prevPage->width();
+    const int bh = m_prevPage->height();
+    const int y = h - bh - 5;
+    m_prevPage->move(5, y);
+    m_nextPage->move(w - bw - 5, y);
+    const int x = (w - 139) / 2 + 37;
+    m_pageEdit->setGeometry(x, y + 6, 35, 20);
+    m_pageCount->setGeometry(x + 37, y + 8, 30, 24);
+    m_resultList->setGeometry(5, 250, w - 10, h - 254 - (bh + 2));
+    for (QWidget* c : paging) c->setVisible(search);
+}
+
+void CLeftForm::UpdatePagingControls() {
+    const PagingControls controls = m_paging.Controls();
+    m_prevPage->setEnabled(controls.prevEnabled);
+    m_nextPage->setEnabled(controls.nextEnabled);
+    m_pageEdit->setText(QString::fromStdString(controls.editText));
+    m_pageEdit->setReadOnly(controls.editReadOnly);
+    m_pageEdit->selectAll();
+    m_pageCount->setText(QString::fromStdString(controls.countText));
+}
+
+void CLeftForm::FillResultPage() {
+    if (m_paging.CurrentResultPage() < 1) return;
+    const bool blocked = m_resultList->blockSignals(true);
+    m_resultList->clear();
+    m_resultList->blockSignals(blocked);
+    UpdatePagingControls();
+    for (const SearchNodeTag& row :
+         m_paging.PageRows(std::span<const SearchNodeTag>(m_rows.data(), m_rows.size()))) {
+        m_resultList->AddRow(QString::fromStdString(row.category),
+                             QString::fromStdString(row.title), QString::fromStdString(row.volume),
+                             row.page, row.recordIndex);
+    }
+}
+
+void CLeftForm::OnPrevResultPage() {
+    if (m_paging.OnPrevResultPage()) FillResultPage();
+}
+
+void CLeftForm::OnNextResultPage() {
+    if (m_paging.OnNextResultPage()) FillResultPage();
+}
+
+void CLeftForm::OnResultPageEdited() {
+    if (m_paging.TotalResultPages() == 0) return;
+    const PageEditResult result = m_paging.OnResultPageEdited(m_pageEdit->text().toStdString());
+    switch (result.outcome) {
+        case PageEditOutcome::Changed:
+            FillResultPage();
+            break;
+        case PageEditOutcome::Restored:
+            m_pageEdit->setText(QString::fromStdString(result.editText));
+            m_pageEdit->selectAll();
+            break;
+        case PageEditOutcome::Unchanged:
+            break;
+    }
+}
+
+void CLeftForm::OnSearch() {
+    m_pageDisplay.ResetHit();
+    m_andOr = m_or->isChecked() ? 1 : 0;
+    m_scopeRadio = m_notes->isChecked() ? 2 : (m_main->isChecked() ? 1 : 0);
+    m_variants = m_variantsBox->isChecked();
+
+    const std::u16string previous = m_keyword;
+    m_keyword = ToU16(m_mainEdit->text());
+    ReplaceIdeographicSpaces(m_keyword);
+    if (m_keywordBox) {
+        const std::optional<QString> value = m_keywordBox->Value();
+        if (!value) {
+            emit stateChanged();
+            return;  // an empty box ends the run silently
+        }
+        m_keyword = ToU16(*value);
+        ReplaceIdeographicSpaces(m_keyword);
+    }
+
+    auto finish = [this] {
+        m_and->setChecked(m_andOr == 0);
+        m_or->setChecked(m_andOr == 1);
+        m_variantsBox->setChecked(m_variants);
+        m_mainEdit->clear();
+        emit stateChanged();
+    };
+
+    const ContentsNodeTag* scope =
+        m_position.scopeEntry == 0 ? nullptr : m_catalogue.ScopeNode(m_position.scopeEntry);
+    if (scope == nullptr) {
+        Notify(kNoScopeMessage);
+        finish();
+        return;
+    }
+    if (m_keyword.empty()) {
+        m_keyword = previous;
+        Notify(kNoKeywordMessage);
+        emit stateChanged();
+        return;
+    }
+    if (!m_index.IsLoaded()) {
+        Notify(kDataOpenFailedMessage);
+        finish();
+        return;
+    }
+
+    if (m_andOr == 0) {
+        m_index.SearchAnd(m_keyword, true, m_variants);
+    } else {
+        m_index.SearchOr(m_keyword, true, m_variants);
+    }
+    const engine::SearchStatus status = m_index.LastStatus();
+    if (status != engine::SearchStatus::Ok) {
+        // The hit list still holds the previous search: show nothing of it.
+        Notify(QString::fromUtf8(engine::SearchStatusMessage(status)));
+        finish();
+        return;
+    }
+
+    const bool blocked = m_resultList->blockSignals(true);
+    m_resultList->clear();
+    m_resultList->blockSignals(blocked);
+    const std::vector<std::uint32_t>& pages = m_index.GetHitPages();
+    const std::vector<std::uint32_t>& counts = m_index.GetHitCounts();
+    const std::int64_t total = BuildRows(scope, std::span<const std::uint32_t>(pages),
+                                         std::span<const std::uint32_t>(counts), m_rows);
+    m_paging.Reset(m_rows.size());
+    m_summary->setText(
+        QString::fromStdString(ResultSummaryText(static_cast<std::int64_t>(m_rows.size()), total)));
+    LayoutPaging();
+    FillResultPage();
+    finish();
+}
+
+void CLeftForm::ReloadIndex(int scope, int textLayer) {
+    m_index.Unload();
+    if (!m_index.Load(m_services.dataDir, kIndexBaseName, scope)) Notify(kDataOpenFailedMessage);
+    m_textLayer = textLayer;
+    emit stateChanged();
+}
+
+void CLeftForm::OnScopeFull() { ReloadIndex(engine::Full, 0); }
+void CLeftForm::OnScopeMain() { ReloadIndex(engine::Content, 1); }
+void CLeftForm::OnScopeNotes() { ReloadIndex(engine::Desc, 2); }
+
+void CLeftForm::OnResultItemChanged() {
+    const std::int32_t record = m_resultList->SelectedRecordIndex();
+    if (record < 0) return;
+    m_pageDisplay.ShowResultPage(static_cast<std::uint32_t>(record), m_keyword, m_textLayer,
+                                 m_variants);
+    emit stateChanged();
+}
+
+bool CLeftForm::ShowCatalogPage(int slot, bool useFirstPage, int page) {
+    if (!m_catalogue.HoldsEntry(slot)) return false;
+    const CatalogueRecord& record = m_catalogue.NodeItem(slot);
+    const bool shown =
+        m_pageDisplay.ShowCatalogPage(record.DocID(), record.CurFileName(), useFirstPage, page);
+    emit stateChanged();
+    return shown;
+}
+
+void CLeftForm::OnCatalogueSelChanged() {
+    const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
+    if (selected.isEmpty()) return;
+    QTreeWidgetItem* item = selected.first();
+    const int slot = item->data(0, Qt::UserRole).toInt();
+    m_position.scopeEntry = static_cast<std::uint16_t>(slot & 0xFFFF);
+    m_position.scopeLabel = m_catalogue.TreePath(slot);
+    m_scopeLabel->setText(QString::fromStdString(m_position.scopeLabel));
+    if (item->childCount() == 0) {
+        m_position.currentVolume = slot;
+        m_position.currentPage = m_catalogue.NodeItem(slot).CurFileName();
+        ShowCatalogPage(slot, true, 1);
+        emit volumeShown(slot);
+    }
+    emit stateChanged();
+}
+
+void CLeftForm::WatchEnterKey(QWidget* widget) {
+    widget->installEventFilter(this);
+    for (QWidget* child : widget->findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+bool CLeftForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const int key = keyEvent->key();
+        auto* target = qobject_cast<QWidget*>(watched);
+        // An unhandled key climbs from its widget through the parents, past
+        // this filter again: act once, where it starts.
+        const bool climbing = event == m_lastEnterEvent &&
+                              keyEvent->timestamp() == m_lastEnterTime && target &&
+                              m_lastEnterTarget && target != m_lastEnterTarget &&
+                              target->isAncestorOf(m_lastEnterTarget);
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && target && !climbing) {
+            m_lastEnterEvent = event;
+            m_lastEnterTime = keyEvent->timestamp();
+            m_lastEnterTarget = target;
+            if (m_paging.EnterRunsSearch()) {
+                OnSearch();
+            } else {
+                OnResultPageEdited();
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace panel

@@ -1,0 +1,134 @@
+#include "panel/pagedisplay.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace panel {
+
+namespace {
+
+constexpr const char* kCatalogPageName = "windows.html";
+constexpr const char* kResultPageName1 = "windows1.html";
+constexpr const char* kResultPageName2 = "windows2.html";
+
+}  // namespace
+
+CPageDisplay::CPageDisplay(engine::CIndex& index, Navigate navigate)
+    : m_index(index), m_navigate(std::move(navigate)) {}
+
+CPageDisplay::~CPageDisplay() {
+    if (m_folder.empty()) return;
+    for (const char* name : {kCatalogPageName, kResultPageName1, kResultPageName2}) {
+        ::unlink((m_folder + "/" + name).c_str());
+    }
+    ::rmdir(m_folder.c_str());
+}
+
+bool CPageDisplay::Prepare(const std::string& tempRoot) {
+    if (!m_folder.empty()) return true;
+    std::string root = tempRoot.empty() ? std::string("/tmp") : tempRoot;
+    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    std::string pattern = root + "/orvale-XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    if (::mkdtemp(buf.data()) == nullptr) return false;  // mkdtemp makes it 0700
+    m_folder = buf.data();
+    return true;
+}
+
+std::string CPageDisplay::CatalogPageFile() const { return m_folder + "/" + kCatalogPageName; }
+
+std::string CPageDisplay::ResultPageFile(int which) const {
+    return m_folder + "/" + (which == 1 ? kResultPageName1 : kResultPageName2);
+}
+
+std::string CPageDisplay::AnchorName(int n) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d", n);
+    return buf;
+}
+
+bool CPageDisplay::WriteFile(const std::string& path, std::string_view bytes) const {
+    if (m_folder.empty()) return false;
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    bool ok = true;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0) ok = false;
+    return ok;
+}
+
+bool CPageDisplay::ShowCatalogPage(std::int32_t docID, std::int32_t firstPage, bool useFirstPage,
+                                   std::int32_t page) {
+    if (useFirstPage) page = firstPage;
+    if (docID < 1 || page < 0) return false;
+    std::int64_t record = 0;
+    // A page the volume does not hold shows nothing rather than whatever
+    // record the search stopped at.
+    if (!m_index.FindPage(static_cast<std::uint32_t>(docID - 1), static_cast<std::uint32_t>(page),
+                          record) ||
+        record < 0) {
+        return false;
+    }
+    std::string bytes;
+    if (!m_index.ReadPage(static_cast<std::uint32_t>(record), bytes)) return false;
+    const std::string path = CatalogPageFile();
+    if (!WriteFile(path, bytes)) return false;
+    if (m_navigate) m_navigate(path, {});
+    return true;
+}
+
+bool CPageDisplay::ShowResultPage(std::uint32_t record, std::u16string_view keyword, int textLayer,
+                                  bool useVariants) {
+    const std::string path = ResultPageFile(m_useFirstResultFile ? 1 : 2);
+    std::string html;
+    const std::int32_t hits = m_index.ComposeHitPage(record, html, keyword, textLayer, useVariants);
+    if (!WriteFile(path, html)) return false;
+    m_hitCount = hits;
+    m_currentHit = 0;
+    if (m_navigate) m_navigate(path, AnchorName(0));
+    m_useFirstResultFile = !m_useFirstResultFile;
+    m_currentResultFile = path;
+    return true;
+}
+
+bool CPageDisplay::CanPrevHit() const { return m_currentHit >= 1; }
+
+bool CPageDisplay::CanNextHit() const { return m_currentHit + 1 < m_hitCount; }
+
+bool CPageDisplay::PrevHit() {
+    if (!CanPrevHit()) return false;
+    --m_currentHit;
+    NavigateToHit();
+    return true;
+}
+
+bool CPageDisplay::NextHit() {
+    if (!CanNextHit()) return false;
+    ++m_currentHit;
+    NavigateToHit();
+    return true;
+}
+
+void CPageDisplay::NavigateToHit() {
+    if (m_navigate && !m_currentResultFile.empty()) {
+        m_navigate(m_currentResultFile, AnchorName(m_currentHit));
+    }
+}
+
+}  // namespace panel

@@ -1,0 +1,84 @@
+// CPageDisplay: writes the pages the reader shows into a private folder and
+// hands them to the page view. Catalogue pages go raw, as the page store
+// holds them, to windows.html; result pages are composed with their hits
+// marked and anchored and go to windows1.html and windows2.html in turn, so
+// two successive result pages never share a name, and open at "#0000".
+// It also keeps the hit position (currentResultFile, hitCount, currentHit)
+// that the hit commands step through.
+//
+// The folder is made with mkdtemp inside the temp folder given to Prepare
+// (mode 0700) and removed with its files by the destructor. Files are opened
+// with O_NOFOLLOW, so a link planted in place of a page file is never
+// followed. A page that cannot be written ends that display silently: the
+// view keeps what it shows. Owned by the left form; UI thread only.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "engine/index.h"
+
+namespace panel {
+
+class CPageDisplay {
+  public:
+    // Shows the file at path, scrolled to anchor when anchor is not empty.
+    using Navigate = std::function<void(const std::string& path, const std::string& anchor)>;
+
+    CPageDisplay(engine::CIndex& index, Navigate navigate);
+    ~CPageDisplay();
+    CPageDisplay(const CPageDisplay&) = delete;
+    CPageDisplay& operator=(const CPageDisplay&) = delete;
+
+    // Creates the private folder inside tempRoot. False (and no folder) when
+    // it cannot be created; every display then ends silently.
+    bool Prepare(const std::string& tempRoot);
+    const std::string& Folder() const { return m_folder; }
+
+    // Shows page `page` (or the first page, firstPage, when useFirstPage) of
+    // the volume whose first record is docID (1-based). False when the page
+    // does not exist in the store or the file cannot be written; nothing is
+    // shown then.
+    bool ShowCatalogPage(std::int32_t docID, std::int32_t firstPage, bool useFirstPage,
+                         std::int32_t page);
+
+    // Composes record with the hits of keyword marked in textLayer, writes it
+    // to the next result file and shows it at "#0000". Sets hitCount and
+    // currentHit = 0 once composed. False when the file cannot be written.
+    bool ShowResultPage(std::uint32_t record, std::u16string_view keyword, int textLayer,
+                        bool useVariants);
+
+    bool CanPrevHit() const;
+    bool CanNextHit() const;
+    // Step to the previous or next anchor of the current result file; false
+    // (nothing moves) when the rule above forbids it.
+    bool PrevHit();
+    bool NextHit();
+    // A new search starts again at the first hit.
+    void ResetHit() { m_currentHit = 0; }
+
+    std::string CatalogPageFile() const;
+    std::string ResultPageFile(int which) const;  // 1 or 2
+    const std::string& CurrentResultFile() const { return m_currentResultFile; }
+    std::int32_t HitCount() const { return m_hitCount; }
+    std::int32_t CurrentHit() const { return m_currentHit; }
+
+    // "%04d": the name of hit anchor n.
+    static std::string AnchorName(int n);
+
+  private:
+    bool WriteFile(const std::string& path, std::string_view bytes) const;
+    void NavigateToHit();
+
+    engine::CIndex& m_index;
+    Navigate m_navigate;
+    std::string m_folder;
+    bool m_useFirstResultFile = true;
+    std::string m_currentResultFile;
+    std::int32_t m_hitCount = 0;
+    std::int32_t m_currentHit = 0;
+};
+
+}  // namespace panel

@@ -1,0 +1,151 @@
+#include "panel/resultrows.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace panel {
+
+namespace {
+
+// Finds the first child, or the first grandchild, of one scope node that
+// holds a record; uses the node's range index unless told to scan or the
+// index does not cover the current children.
+class ScopeLookup {
+  public:
+    ScopeLookup(const ContentsNodeTag& scope, RowLookup lookup) : m_scope(scope) {
+        const bool indexed = lookup == RowLookup::Indexed;
+        m_childIndexed = indexed && scope.childRanges.Size() == scope.children.size();
+        std::size_t grandchildren = 0;
+        for (const auto& child : scope.children) grandchildren += child->children.size();
+        m_grandchildIndexed = indexed && scope.grandchildRanges.Size() == grandchildren;
+    }
+
+    const ContentsNodeTag* Child(std::uint32_t n) const {
+        if (m_childIndexed) return m_scope.childRanges.Find(n);
+        for (const auto& child : m_scope.children) {
+            if (child->Holds(n)) return child.get();
+        }
+        return nullptr;
+    }
+
+    const ContentsNodeTag* Grandchild(std::uint32_t n) const {
+        if (m_grandchildIndexed) return m_scope.grandchildRanges.Find(n);
+        for (const auto& child : m_scope.children) {
+            for (const auto& grandchild : child->children) {
+                if (grandchild->Holds(n)) return grandchild.get();
+            }
+        }
+        return nullptr;
+    }
+
+  private:
+    const ContentsNodeTag& m_scope;
+    bool m_childIndexed = false;
+    bool m_grandchildIndexed = false;
+};
+
+const std::string& NameOf(const ContentsNodeTag* node) {
+    static const std::string kNone;
+    return node ? node->name : kNone;
+}
+
+// Category, title and volume nodes of a scope deeper than a volume: its
+// ancestors of levels 1, 2 and 3.
+void AncestorsByLevel(const ContentsNodeTag& scope, const ContentsNodeTag*& category,
+                      const ContentsNodeTag*& title, const ContentsNodeTag*& volume) {
+    for (const ContentsNodeTag* node = &scope; node; node = node->parent) {
+        if (node->level == 1 && !category) category = node;
+        if (node->level == 2 && !title) title = node;
+        if (node->level == 3 && !volume) volume = node;
+    }
+}
+
+}  // namespace
+
+std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32_t> hitRecords,
+                       std::span<const std::uint32_t> hitPlaces, std::vector<SearchNodeTag>& rows,
+                       RowLookup lookup) {
+    rows.clear();
+    std::int64_t total = 0;
+    if (!scope) return total;
+    const ScopeLookup find(*scope, lookup);
+    const ContentsNodeTag* parent = scope->parent;
+    const ContentsNodeTag* grandparent = parent ? parent->parent : nullptr;
+
+    // The rows are first gathered as small records and sorted by a key, so
+    // that the names are copied once, into their final place.
+    struct Pending {
+        const ContentsNodeTag* category;
+        const ContentsNodeTag* title;
+        const ContentsNodeTag* volume;
+        std::int32_t page;
+        std::uint32_t record;
+        std::int32_t hits;
+    };
+    std::vector<Pending> pending;
+    pending.reserve(hitRecords.size());
+    for (std::size_t i = 0; i < hitRecords.size(); ++i) {
+        const std::uint32_t r = hitRecords[i];
+        const std::uint32_t n = r + 1u;
+        if (!scope->Holds(n)) continue;
+
+        Pending row{nullptr, nullptr, nullptr, 0, r, 0};
+        switch (scope->level) {
+            case 1:
+                row.category = scope;
+                row.title = find.Child(n);
+                row.volume = find.Grandchild(n);
+                break;
+            case 2:
+                row.category = parent;
+                row.title = scope;
+                row.volume = find.Child(n);
+                break;
+            case 3:
+                row.category = grandparent;
+                row.title = parent;
+                row.volume = scope;
+                break;
+            default:
+                AncestorsByLevel(*scope, row.category, row.title, row.volume);
+                break;
+        }
+        if (row.volume) {
+            row.page = static_cast<std::int32_t>(n - static_cast<std::uint32_t>(row.volume->docID) +
+                                                 row.volume->curFileName);
+        }
+        row.hits = i < hitPlaces.size() ? static_cast<std::int32_t>(hitPlaces[i]) : 0;
+        total += row.hits;
+        pending.push_back(row);
+    }
+
+    // Sort key: page (biased to unsigned), record index, then hit order, so
+    // that equal page numbers list the same rows in the same order each run.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> order(pending.size());
+    for (std::size_t k = 0; k < pending.size(); ++k) {
+        const std::uint64_t page = static_cast<std::uint32_t>(pending[k].page) ^ 0x80000000u;
+        order[k] = {page << 32 | pending[k].record, static_cast<std::uint32_t>(k)};
+    }
+    std::sort(order.begin(), order.end());
+
+    rows.reserve(pending.size());
+    for (const auto& [key, k] : order) {
+        const Pending& p = pending[k];
+        SearchNodeTag& row = rows.emplace_back();
+        row.category = NameOf(p.category);
+        row.title = NameOf(p.title);
+        if (p.volume) row.volume = p.volume->name;
+        row.recordIndex = static_cast<std::int32_t>(p.record);
+        row.page = p.page;
+        row.hits = p.hits;
+    }
+    return total;
+}
+
+std::string ResultSummaryText(std::int64_t rowCount, std::int64_t places) {
+    return "全部で " + std::to_string(rowCount) + " 頁で、" + std::to_string(places) +
+           " 箇所でした。";
+}
+
+}  // namespace panel

@@ -1,0 +1,82 @@
+#include "panel/sortlistctrl.h"
+
+#include <QHeaderView>
+#include <algorithm>
+#include <vector>
+
+namespace panel {
+
+namespace {
+
+constexpr int kRecordRole = Qt::UserRole;
+
+// The leading decimal digits of text, 0 when there are none.
+long long LeadingNumber(const QString& text) {
+    long long value = 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) break;
+        value = value * 10 + (c.unicode() - '0');
+        if (value > 1'000'000'000'000LL) break;
+    }
+    return value;
+}
+
+}  // namespace
+
+CSortListCtrl::CSortListCtrl(QWidget* parent) : QTreeWidget(parent) {
+    setColumnCount(4);
+    setHeaderLabels({QStringLiteral("類別"), QStringLiteral("書名"), QStringLiteral("巻"),
+                     QStringLiteral("頁")});
+    setColumnWidth(0, 45);
+    setColumnWidth(1, 80);
+    setColumnWidth(2, 60);
+    setColumnWidth(3, 60);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setAllColumnsShowFocus(true);
+    setSortingEnabled(false);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    header()->setStretchLastSection(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &CSortListCtrl::OnHeaderClicked);
+    connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const std::int32_t record = SelectedRecordIndex();
+        if (record >= 0) emit resultItemSelected(record);
+    });
+}
+
+void CSortListCtrl::AddRow(const QString& category, const QString& title, const QString& volume,
+                           int page, std::int32_t recordIndex) {
+    auto* item = new QTreeWidgetItem(this, {category, title, volume, QString::number(page)});
+    item->setData(0, kRecordRole, recordIndex);
+}
+
+std::int32_t CSortListCtrl::RecordIndexAt(int row) const {
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item ? item->data(0, kRecordRole).toInt() : -1;
+}
+
+std::int32_t CSortListCtrl::SelectedRecordIndex() const {
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? -1 : selected.first()->data(0, kRecordRole).toInt();
+}
+
+void CSortListCtrl::OnHeaderClicked(int column) {
+    if (column == kPageColumn) SortByPage();
+}
+
+void CSortListCtrl::SortByPage() {
+    const bool blocked = blockSignals(true);
+    std::vector<QTreeWidgetItem*> items;
+    while (topLevelItemCount() > 0) items.push_back(takeTopLevelItem(0));
+    std::stable_sort(items.begin(), items.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+        return LeadingNumber(a->text(kPageColumn)) < LeadingNumber(b->text(kPageColumn));
+    });
+    for (QTreeWidgetItem* item : items) addTopLevelItem(item);
+    blockSignals(blocked);
+}
+
+}  // namespace panel

@@ -1,0 +1,33 @@
+// Numeric command IDs of the reader's menus, accelerators and toolbar. The
+// numbers are fixed: menus, toolbar buttons and update rules refer to them.
+#pragma once
+
+namespace shell {
+
+enum CommandId : int {
+    kIdPageCopy = 32771,       // page view's right-click menu: limited copy
+    kIdPageSelectAll = 32772,  // page view's right-click menu: select all
+    kIdShowAll = 32774,        // 全表示: hide or show the left pane
+    kIdPrintSettings = 32776,
+    kIdPrint = 32777,
+    kIdSelectAll = 32778,
+    kIdPrevPage = 32780,
+    kIdNextPage = 32781,
+    kIdPageSlider = 32787,  // toolbar slot of the page slider
+    kIdPageEdit = 32788,    // toolbar slot of the page edit
+    kIdNextVolume = 32790,
+    kIdPrevVolume = 32791,
+    kIdHelp = 32798,
+    kIdPrevHit = 32805,
+    kIdNextHit = 32806,
+    kIdFilePrint = 57607,  // the page view's own print (Ctrl+P)
+    kIdCopy = 57634,
+    kIdAbout = 57664,
+    kIdExit = 57665,
+    kIdNextPane = 57680,
+    kIdPrevPane = 57681,
+    kIdViewToolbar = 59392,
+    kIdViewStatusBar = 59393,
+};
+
+}  // namespace shell

@@ -1,0 +1,389 @@
+#include "shell/mainfrm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QProcess>
+#include <QSettings>
+#include <QUrl>
+#include <utility>
+
+#include "panel/leftform.h"
+#include "panel/scrolltoolbar.h"
+#include "shell/commandids.h"
+#include "shell/messageboxes.h"
+#include "shell/st_splitterwnd.h"
+#include "shell/voraview.h"
+#include "shell/volumesteps.h"
+#include "widgets/artwork.h"
+#ifdef ORVALE_HAVE_SPLASH
+#include "shell/splash.h"
+#endif
+#ifdef ORVALE_HAVE_ABOUT
+#include "shell/aboutdlg.h"
+#endif
+
+namespace shell {
+
+namespace {
+
+constexpr int kSmallIcon = 143;
+constexpr int kLargeIcon = 128;
+
+// Commands whose enabled state follows a rule.
+constexpr int kRuledCommands[] = {kIdCopy,      kIdSelectAll,  kIdPrint,      kIdPrintSettings,
+                                  kIdFilePrint, kIdPrevPage,   kIdNextPage,   kIdPrevVolume,
+                                  kIdNextVolume, kIdPrevHit,   kIdNextHit};
+
+}  // namespace
+
+CMainFrame::CMainFrame(FrameConfig config, CMessageBoxes& messages, QWidget* parent)
+    : QMainWindow(parent), m_config(std::move(config)), m_messages(messages) {
+    setObjectName(QStringLiteral("CMainFrame"));
+    setWindowTitle(kWindowTitle);
+#ifdef ORVALE_HAVE_SPLASH
+    if (m_config.allowSplash) CSplashWnd::ShowSplash(this);
+#endif
+    m_messages.SetParent(this);
+    CreateClient();
+    CreateToolBar();
+    CreateMenus();
+    setWindowTitle(kWindowTitle);
+    QIcon icon = widgets::LoadIconResource(kLargeIcon);
+    const QIcon small = widgets::LoadIconResource(kSmallIcon);
+    for (const QSize& size : small.availableSizes()) icon.addPixmap(small.pixmap(size));
+    setWindowIcon(icon);
+
+    // Initial updates: the form loads the keyword box and the catalogue, the
+    // view shows the blank page.
+    m_leftForm->OnInitialUpdate();
+    m_view->OnInitialUpdate();
+
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (!now) return;
+        if (m_view && (now == m_view || m_view->isAncestorOf(now))) {
+            m_viewActive = true;
+        } else if (m_leftForm && (now == m_leftForm || m_leftForm->isAncestorOf(now))) {
+            m_viewActive = false;
+        }
+    });
+    UpdateCommands();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreateClient() {
+    m_splitter = new ST_SplitterWnd(0, true, this);
+    panel::CLeftForm::Services services;
+    services.dataDir = m_config.dataDir;
+    services.tempRoot = m_config.tempRoot.toStdString();
+    services.listingPath = m_config.listingPath;
+    services.notify = m_messages.Notifier();
+    services.navigate = [this](const QString& path, const QString& anchor) {
+        if (m_view) m_view->Navigate2(path, anchor);
+    };
+    m_leftForm = new panel::CLeftForm(std::move(services));
+    m_view = new CVoraView(m_messages.Notifier());
+    m_view->setObjectName(QStringLiteral("CVoraView"));
+    m_splitter->SetPanes(m_leftForm, m_view);
+    setCentralWidget(m_splitter);
+
+    connect(m_view, &CVoraView::locationChanged, this, &CMainFrame::UpdateCommands);
+    connect(m_leftForm, &panel::CLeftForm::stateChanged, this, &CMainFrame::UpdateCommands);
+    connect(m_leftForm, &panel::CLeftForm::volumeShown, this, &CMainFrame::OnVolumeShown);
+}
+
+void CMainFrame::CreateToolBar() {
+    m_toolBar = new panel::CSCrollToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("CSCrollToolBar"));
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    setDockOptions(dockOptions());
+    connect(m_toolBar, &panel::CSCrollToolBar::pageSliderReleased, this,
+            &CMainFrame::OnSliderReleased);
+}
+
+QAction* CMainFrame::MakeAction(int id, const QString& text) {
+    QAction* action = m_toolBar ? m_toolBar->CommandAction(id) : nullptr;
+    if (!action) action = new QAction(this);
+    action->setText(text);
+    action->setData(id);
+    m_actions.insert(id, action);
+    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    return action;
+}
+
+void CMainFrame::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    file->addAction(MakeAction(kIdPrintSettings, QStringLiteral("印刷設定(&S)")));
+    file->addAction(MakeAction(kIdPrint, QStringLiteral("印刷(&P)")));
+    file->addAction(MakeAction(kIdExit, QStringLiteral("終了(&X)")));
+
+    QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
+    QAction* copy = MakeAction(kIdCopy, QStringLiteral("コピー(&C)"));
+    copy->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    edit->addAction(copy);
+    edit->addAction(MakeAction(kIdSelectAll, QStringLiteral("すべて選択(&Q)")));
+
+    QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
+    QAction* toolbar = MakeAction(kIdViewToolbar, QStringLiteral("ツールバー(&T)"));
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+    view->addAction(toolbar);
+    view->addAction(MakeAction(kIdViewStatusBar, QStringLiteral("状態バー(&S)")));
+    view->addAction(MakeAction(kIdShowAll, QStringLiteral("全表示(&p)")));
+
+    QMenu* list = bar->addMenu(QStringLiteral("一覧"));
+    list->addAction(MakeAction(kIdPrevPage, QStringLiteral("上の頁へ(&P)")));
+    list->addAction(MakeAction(kIdNextPage, QStringLiteral("次の頁へ(&N)")));
+    list->addSeparator();
+    list->addAction(MakeAction(kIdPrevVolume, QStringLiteral("上の巻へ")));
+    list->addAction(MakeAction(kIdNextVolume, QStringLiteral("次の巻へ")));
+    list->addSeparator();
+    QAction* prevHit = MakeAction(kIdPrevHit, QStringLiteral("上の検索結果"));
+    prevHit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F3));
+    list->addAction(prevHit);
+    QAction* nextHit = MakeAction(kIdNextHit, QStringLiteral("次の検索結果"));
+    nextHit->setShortcut(QKeySequence(Qt::Key_F3));
+    list->addAction(nextHit);
+
+    QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    help->addAction(MakeAction(kIdAbout, QStringLiteral("バージョン(&A)...")));
+    help->addAction(MakeAction(kIdHelp, QStringLiteral("ヘルプ")));
+
+    // Accelerators without a menu item.
+    QAction* print = MakeAction(kIdFilePrint, QStringLiteral("印刷"));
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    addAction(print);
+    QAction* nextPane = MakeAction(kIdNextPane, QString());
+    nextPane->setShortcut(QKeySequence(Qt::Key_F6));
+    addAction(nextPane);
+    QAction* prevPane = MakeAction(kIdPrevPane, QString());
+    prevPane->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    addAction(prevPane);
+
+    // Toolbar buttons are the same actions; they show the tooltip texts.
+    if (m_toolBar) {
+        for (int id : m_toolBar->Items()) {
+            if (QAction* action = m_toolBar->CommandAction(id)) {
+                const std::string tip = panel::ToolbarTooltip(id);
+                if (!tip.empty()) action->setToolTip(QString::fromStdString(tip));
+            }
+        }
+    }
+}
+
+QAction* CMainFrame::Action(int id) const { return m_actions.value(id, nullptr); }
+
+CommandState CMainFrame::CurrentCommandState() const {
+    CommandState state;
+    state.pageShown = m_view && !m_view->IsBlank();
+    if (m_leftForm) {
+        FillVolumeState(m_leftForm->GetCatalogue(), m_leftForm->Position(), state);
+        state.currentHit = m_leftForm->PageDisplay().CurrentHit();
+        state.hitCount = m_leftForm->PageDisplay().HitCount();
+    }
+    return state;
+}
+
+void CMainFrame::UpdateCommands() {
+    const CommandState state = CurrentCommandState();
+    for (int id : kRuledCommands) {
+        if (QAction* action = Action(id)) action->setEnabled(IsCommandEnabled(id, state));
+    }
+    if (m_view) {
+        for (QAction* action : m_view->PageMenu()->actions()) {
+            action->setEnabled(IsCommandEnabled(action->data().toInt(), state));
+        }
+    }
+}
+
+void CMainFrame::OnCommand(int id) {
+    if (QAction* action = Action(id); action && !action->isEnabled()) return;
+    switch (id) {
+        case kIdCopy:
+            m_view->OnCopy();
+            break;
+        case kIdSelectAll:
+            m_view->OnSelectAll();
+            break;
+        case kIdPrint:
+            m_view->PrintWithoutDialog();
+            break;
+        case kIdFilePrint:
+            if (m_viewActive) m_view->PrintWithoutDialog();
+            break;
+        case kIdPrintSettings:
+            if (m_viewActive) {
+                m_view->OnPageSetup();
+            } else {
+                m_view->OnPrintPreview();
+            }
+            break;
+        case kIdExit:
+            close();
+            break;
+        case kIdViewToolbar:
+            if (m_toolBar) m_toolBar->setVisible(Action(id)->isChecked());
+            break;
+        case kIdShowAll:
+            m_splitter->TogglePane(0);
+            break;
+        case kIdPrevPage:
+            OnPrevPage();
+            break;
+        case kIdNextPage:
+            OnNextPage();
+            break;
+        case kIdPrevVolume:
+            OnPrevVolume();
+            break;
+        case kIdNextVolume:
+            OnNextVolume();
+            break;
+        case kIdPrevHit:
+            m_leftForm->PageDisplay().PrevHit();
+            break;
+        case kIdNextHit:
+            m_leftForm->PageDisplay().NextHit();
+            break;
+        case kIdAbout:
+            OnAbout();
+            break;
+        case kIdHelp:
+            OnHelp();
+            break;
+        case kIdNextPane:
+        case kIdPrevPane:
+            SwitchPane();
+            break;
+        default:
+            break;  // the status bar item: there is no status bar
+    }
+    UpdateCommands();
+}
+
+void CMainFrame::ShowCurrentPage() {
+    panel::PositionState& position = m_leftForm->Position();
+    m_leftForm->ShowCatalogPage(position.currentVolume, false, position.currentPage);
+    RefreshPageText();
+}
+
+void CMainFrame::OnPrevPage() {
+    if (!IsCommandEnabled(kIdPrevPage, CurrentCommandState())) return;
+    m_leftForm->Position().currentPage -= 1;
+    ShowCurrentPage();
+}
+
+void CMainFrame::OnNextPage() {
+    if (!IsCommandEnabled(kIdNextPage, CurrentCommandState())) return;
+    m_leftForm->Position().currentPage += 1;
+    ShowCurrentPage();
+}
+
+void CMainFrame::OnNextVolume() {
+    panel::PositionState& position = m_leftForm->Position();
+    const int slot = NextVolumeSlot(m_leftForm->GetCatalogue(), position.currentVolume);
+    if (slot == 0) {
+        m_messages.Show(kLastVolumeMessage);
+        return;
+    }
+    // Selecting the volume's tree item makes it the scope and the current
+    // volume and shows its first page.
+    if (!m_leftForm->SelectTreeSlot(slot)) {
+        position.currentVolume = slot;
+        position.currentPage = m_leftForm->GetCatalogue().NodeItem(slot).CurFileName();
+        m_leftForm->ShowCatalogPage(slot, true, 1);
+        OnVolumeShown(slot);
+    }
+}
+
+void CMainFrame::OnPrevVolume() {
+    panel::PositionState& position = m_leftForm->Position();
+    const int slot = PrevVolumeSlot(m_leftForm->GetCatalogue(), position.currentVolume);
+    if (slot == 0) {
+        m_messages.Show(kFirstVolumeMessage);
+        return;
+    }
+    if (!m_leftForm->SelectTreeSlot(slot)) {
+        position.currentVolume = slot;
+        position.currentPage = m_leftForm->GetCatalogue().NodeItem(slot).CurFileName();
+        m_leftForm->ShowCatalogPage(slot, true, 1);
+        OnVolumeShown(slot);
+    }
+}
+
+void CMainFrame::OnVolumeShown(int slot) {
+    const panel::CatalogueRecord& volume = m_leftForm->GetCatalogue().NodeItem(slot);
+    if (m_toolBar) {
+        m_toolBar->SetSliderRange(panel::VolumePageRange(volume.CurFileName(), volume.DocNo()));
+    }
+    RefreshPageText();
+    UpdateCommands();
+}
+
+void CMainFrame::OnSliderReleased(int position) {
+    panel::PositionState& state = m_leftForm->Position();
+    if (state.currentVolume == 0) return;
+    state.currentPage = position;
+    ShowCurrentPage();
+    UpdateCommands();
+}
+
+void CMainFrame::RefreshPageText() {
+    if (!m_toolBar) return;
+    m_toolBar->ShowPosition(m_leftForm->Index().GetListHeaderValue(),
+                            m_leftForm->Position().currentPage);
+}
+
+void CMainFrame::SwitchPane() {
+    if (m_viewActive && m_leftForm->isVisible()) {
+        m_leftForm->setFocus();
+        m_viewActive = false;
+    } else {
+        m_view->setFocus();
+        m_viewActive = true;
+    }
+}
+
+QString CMainFrame::HelpPath() const {
+    return QDir(m_config.programDir).filePath(QStringLiteral("help/index.html"));
+}
+
+QString CMainFrame::CompanionPath() const {
+    return QDir(m_config.programDir).filePath(QStringLiteral("end.exe"));
+}
+
+void CMainFrame::OnHelp() { QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPath())); }
+
+void CMainFrame::OnAbout() {
+#ifdef ORVALE_HAVE_ABOUT
+    CAboutDlg dialog(this);
+    dialog.exec();
+#endif
+}
+
+void CMainFrame::StartCompanion() {
+    const QFileInfo info(CompanionPath());
+    if (!info.isFile() || !info.isExecutable()) return;  // nothing to report
+    QProcess::startDetached(info.absoluteFilePath(), {}, m_config.programDir);
+}
+
+void CMainFrame::Shutdown() {
+    if (m_shutDown) return;
+    m_shutDown = true;
+    StartCompanion();
+    QSettings settings(kOrganisationName, kApplicationName);
+    m_splitter->SaveLayout(settings);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    Shutdown();
+    QMainWindow::closeEvent(event);
+}
+
+}  // namespace shell

@@ -1,0 +1,36 @@
+#include "shell/splitterlayout.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace shell {
+
+std::string SplitterLayout::Format() const {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%d %d %d %d", hiddenColumn, size0 == -1 ? 100 : size0,
+                  hiddenRow, size1 == -1 ? 100 : size1);
+    return buf;
+}
+
+bool SplitterLayout::Parse(std::string_view text) {
+    int values[4];
+    const char* p = text.data();
+    const char* end = p + text.size();
+    for (int& v : values) {
+        while (p < end && (*p == ' ' || *p == '\t')) ++p;
+        auto [next, ec] = std::from_chars(p, end, v);
+        if (ec != std::errc()) return false;
+        p = next;
+    }
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    if (p != end) return false;
+    hiddenColumn = values[0];
+    size0 = values[1];
+    hiddenRow = values[2];
+    size1 = values[3];
+    return true;
+}
+
+std::string SplitterEntryName(int level) { return "Panes_" + std::to_string(level); }
+
+}  // namespace shell

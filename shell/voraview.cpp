@@ -1,0 +1,247 @@
+#include "shell/voraview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QChildEvent>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPageSetupDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineUrlRequestInfo>
+#include <utility>
+
+#include "shell/commandids.h"
+#include "shell/limitedcopy.h"
+
+namespace shell {
+
+namespace {
+
+const QString kCtrlHint = QStringLiteral("マウスの右ボタンでコピーして下さい。");
+
+// Lets local pages load and nothing else: the shown pages never reach out.
+class LocalOnlyInterceptor : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QString scheme = info.requestUrl().scheme();
+        if (scheme != QLatin1String("file") && scheme != QLatin1String("about") &&
+            scheme != QLatin1String("data") && scheme != QLatin1String("qrc")) {
+            info.block(true);
+        }
+    }
+};
+
+QString CutText(const QString& text) {
+    const std::u16string_view units(reinterpret_cast<const char16_t*>(text.utf16()),
+                                    static_cast<std::size_t>(text.size()));
+    const std::u16string_view cut = CutToDoubleByteLimit(units);
+    return QString(reinterpret_cast<const QChar*>(cut.data()), static_cast<qsizetype>(cut.size()));
+}
+
+std::size_t TextBytes(const QString& text) {
+    return DoubleByteLength(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                static_cast<std::size_t>(text.size())));
+}
+
+}  // namespace
+
+CVoraView::CVoraView(Notify notify, QWidget* parent)
+    : QWebEngineView(parent), m_notify(std::move(notify)) {
+    auto* profile = new QWebEngineProfile(this);  // off the record: nothing kept on disk
+    profile->setUrlRequestInterceptor(new LocalOnlyInterceptor(profile));
+    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    auto* page = new QWebEnginePage(profile, this);
+    QWebEngineSettings* s = page->settings();
+    s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    setPage(page);
+
+    m_pageMenu = new QMenu(this);
+    QAction* copy = m_pageMenu->addAction(QStringLiteral("コピー(300字以内に制限しています。)"));
+    copy->setData(kIdPageCopy);
+    connect(copy, &QAction::triggered, this, &CVoraView::OnCopy);
+    QAction* all = m_pageMenu->addAction(QStringLiteral("すべて選択。"));
+    all->setData(kIdPageSelectAll);
+    connect(all, &QAction::triggered, this, &CVoraView::OnSelectAll);
+
+    connect(this, &QWebEngineView::urlChanged, this, &CVoraView::locationChanged);
+    connect(this, &QWebEngineView::printFinished, this, [this](bool) { m_printing = false; });
+    for (QObject* child : children()) WatchChild(child);
+}
+
+CVoraView::~CVoraView() {
+    // The page must go before the profile it was made with.
+    delete page();
+}
+
+void CVoraView::OnInitialUpdate() { setUrl(QUrl(QStringLiteral("about:blank"))); }
+
+void CVoraView::Navigate2(const QString& path, const QString& anchor) {
+    QUrl url = QUrl::fromLocalFile(path);
+    if (!anchor.isEmpty()) url.setFragment(anchor);
+    if (url == this->url() && anchor.isEmpty()) {
+        // The same file rewritten: load it afresh.
+        page()->triggerAction(QWebEnginePage::ReloadAndBypassCache);
+        return;
+    }
+    setUrl(url);
+}
+
+QString CVoraView::GetLocationURL() const {
+    const QUrl current = url();
+    if (current.isEmpty()) return QStringLiteral("about:blank");
+    return current.toString();
+}
+
+void CVoraView::OnCopy() {
+    const QString selected = selectedText();
+    if (selected.isEmpty()) {
+        // Nothing selected: the clipboard keeps what it holds, within the limit.
+        CutClipboardText();
+        return;
+    }
+    if (TextBytes(selected) <= kCopyLimitBytes) {
+        triggerPageAction(QWebEnginePage::Copy);
+        return;
+    }
+    QApplication::clipboard()->setText(CutText(selected));
+}
+
+void CVoraView::CutClipboardText() {
+    QClipboard* clipboard = QApplication::clipboard();
+    const QString text = clipboard->text();
+    if (!text.isEmpty() && TextBytes(text) > kCopyLimitBytes) clipboard->setText(CutText(text));
+}
+
+void CVoraView::OnSelectAll() { triggerPageAction(QWebEnginePage::SelectAll); }
+
+QPrinter& CVoraView::Printer() {
+    if (!m_printer) {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        m_printer = info.isNull() ? std::make_unique<QPrinter>(QPrinter::HighResolution)
+                                  : std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    }
+    return *m_printer;
+}
+
+void CVoraView::PrintWithoutDialog() {
+    if (IsBlank() || m_printing) return;
+    if (!QPrinterInfo::defaultPrinter().isNull()) {
+        m_printing = true;
+        print(&Printer());
+        return;
+    }
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    QDir().mkpath(folder);
+    const QString name = QStringLiteral("orvale-%1.pdf")
+                             .arg(QDateTime::currentDateTime().toString(
+                                 QStringLiteral("yyyyMMdd-hhmmss-zzz")));
+    const QString path = QDir(folder).filePath(name);
+    m_lastPdfPath = path;
+    connect(
+        page(), &QWebEnginePage::pdfPrintingFinished, this,
+        [this](const QString& file, bool ok) {
+            if (!m_notify) return;
+            m_notify(ok ? QStringLiteral("プリンターがないため、PDFファイルに印刷しました：\n%1")
+                              .arg(file)
+                        : QStringLiteral("PDFファイルに印刷できませんでした：\n%1").arg(file));
+        },
+        Qt::SingleShotConnection);
+    page()->printToPdf(path, Printer().pageLayout());
+}
+
+void CVoraView::OnPageSetup() {
+    if (IsBlank()) return;
+    QPageSetupDialog dialog(&Printer(), this);
+    dialog.exec();
+}
+
+void CVoraView::OnPrintPreview() {
+    if (IsBlank() || m_printing) return;
+    QPrintPreviewDialog dialog(&Printer(), this);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
+        // The preview paints synchronously; wait for the page to be printed.
+        QEventLoop loop;
+        connect(this, &QWebEngineView::printFinished, &loop, &QEventLoop::quit);
+        m_printing = true;
+        print(printer);
+        loop.exec();
+    });
+    dialog.exec();
+}
+
+void CVoraView::ShowPageMenu(const QPoint& globalPos) {
+    if (IsBlank()) return;
+    m_pageMenu->popup(globalPos);
+}
+
+void CVoraView::contextMenuEvent(QContextMenuEvent* event) {
+    // The browser's own menu is never shown; on a page ours is.
+    event->accept();
+    ShowPageMenu(event->globalPos());
+}
+
+bool CVoraView::event(QEvent* event) {
+    if (event->type() == QEvent::ChildAdded) {
+        WatchChild(static_cast<QChildEvent*>(event)->child());
+    }
+    return QWebEngineView::event(event);
+}
+
+void CVoraView::WatchChild(QObject* child) {
+    if (child && child->isWidgetType()) child->installEventFilter(this);
+}
+
+bool CVoraView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::ContextMenu: {
+            auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+            ShowPageMenu(menuEvent->globalPos());
+            return true;
+        }
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::RightButton) {
+                ShowPageMenu(mouse->globalPosition().toPoint());
+                return true;
+            }
+            break;
+        }
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) return true;
+            break;
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Control) {
+                if (m_notify) m_notify(kCtrlHint);
+                return true;
+            }
+            break;
+        default:
+            break;
+    }
+    return QWebEngineView::eventFilter(watched, event);
+}
+
+}  // namespace shell

@@ -1,0 +1,206 @@
+// Compares SearchAnd / SearchOr with a brute-force scan of the text of tiny
+// random corpora, laid out with random block orders and packed-number forms.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <set>
+
+#include "engine/index.h"
+#include "tests/engine/indexfixture.h"
+
+namespace engine {
+namespace {
+
+using Pages = std::vector<std::uint32_t>;
+
+const char32_t kAlphabet[] = {0x4E00, 0x4E8C, 0x4E09, 0x56DB};  // A B C D
+constexpr char32_t kUnindexed = 0x3002;
+// A and D are variants of each other.
+const std::vector<std::vector<std::uint32_t>> kGroups = {{0x4E00, 0x56DB}};
+
+struct Segment {
+    int termIndex = 0;                              // characters of the term before the segment
+    std::vector<std::pair<int, char32_t>> cursors;  // (index in segment, character)
+};
+
+// The segments holding cursors of a term (its wildcards and characters only).
+std::vector<Segment> Segments(const std::u16string& term) {
+    std::vector<Segment> segments;
+    Segment current;
+    int t = 0;
+    int inSegment = 0;
+    for (char16_t u : term) {
+        if (u == u'*') {
+            if (!current.cursors.empty()) segments.push_back(current);
+            current = Segment();
+            current.termIndex = t;
+            inSegment = 0;
+            continue;
+        }
+        if (u != u'?') current.cursors.emplace_back(inSegment, u);
+        ++inSegment;
+        ++t;
+    }
+    if (!current.cursors.empty()) segments.push_back(current);
+    return segments;
+}
+
+bool Same(char32_t text, char32_t wanted, bool variants) {
+    if (text == wanted) return true;
+    auto inGroup = [](char32_t c) { return c == 0x4E00 || c == 0x56DB; };
+    return variants && inGroup(text) && inGroup(wanted);
+}
+
+// Number of occurrences of the first segment that some choice of later
+// segments completes: each following segment aligned 0 to 300 characters
+// after the previous one.
+std::uint32_t CountOnPage(const std::vector<char32_t>& text, const std::vector<Segment>& segments,
+                          bool variants) {
+    std::vector<std::set<long>> occurrences(segments.size());
+    for (std::size_t g = 0; g < segments.size(); ++g) {
+        const Segment& s = segments[g];
+        for (long q = -400; q < static_cast<long>(text.size()); ++q) {
+            bool all = true;
+            for (const auto& [k, ch] : s.cursors) {
+                const long p = q + k;
+                if (p < 0 || p >= static_cast<long>(text.size()) || !Same(text[p], ch, variants)) {
+                    all = false;
+                    break;
+                }
+            }
+            if (all) occurrences[g].insert(q - s.termIndex);
+        }
+    }
+    for (std::size_t g = segments.size(); g-- > 1;) {
+        std::set<long> feasible;
+        for (long a : occurrences[g - 1]) {
+            auto it = occurrences[g].lower_bound(a);
+            if (it != occurrences[g].end() && *it - a <= 300) feasible.insert(a);
+        }
+        occurrences[g - 1] = feasible;
+    }
+    return segments.empty() ? 0 : static_cast<std::uint32_t>(occurrences[0].size());
+}
+
+struct Expected {
+    Pages pages;
+    Pages counts;
+};
+
+Expected Reference(const std::vector<std::vector<char32_t>>& texts,
+                   const std::vector<std::u16string>& terms, bool isAnd, bool variants) {
+    Expected result;
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        const std::vector<Segment> segments = Segments(terms[i]);
+        Pages pages;
+        Pages counts;
+        for (std::uint32_t page = 0; page < texts.size(); ++page) {
+            const std::uint32_t count = CountOnPage(texts[page], segments, variants);
+            if (count > 0) {
+                pages.push_back(page);
+                counts.push_back(count);
+            }
+        }
+        if (i == 0) {
+            result = {pages, counts};
+        } else if (isAnd) {
+            Expected kept;
+            for (std::size_t k = 0; k < pages.size(); ++k) {
+                auto it = std::find(result.pages.begin(), result.pages.end(), pages[k]);
+                if (it == result.pages.end()) continue;
+                kept.pages.push_back(pages[k]);
+                kept.counts.push_back(counts[k] + result.counts[it - result.pages.begin()]);
+            }
+            result = kept;
+        } else {
+            for (std::size_t k = 0; k < pages.size(); ++k) {
+                auto it = std::find(result.pages.begin(), result.pages.end(), pages[k]);
+                if (it != result.pages.end()) {
+                    result.counts[it - result.pages.begin()] += counts[k];
+                } else {
+                    result.pages.push_back(pages[k]);
+                    result.counts.push_back(counts[k]);
+                }
+            }
+        }
+    }
+    return result;
+}
+
+TEST(SearchCrossCheckTest, MatchesBruteForceOnRandomCorpora) {
+    int queries = 0;
+    int withHits = 0;
+    for (std::uint32_t seed = 1; seed <= 60; ++seed) {
+        std::mt19937 random(seed);
+        auto pick = [&random](int n) {
+            return static_cast<int>(random() % static_cast<std::uint32_t>(n));
+        };
+        // Pages over a skewed alphabet, some long enough for the asterisk's
+        // reach and for entries to cross block boundaries.
+        std::vector<std::u32string> pages(1 + pick(12));
+        std::vector<std::vector<char32_t>> indexed(pages.size());
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            // The first page is never empty: a corpus without postings does
+            // not load.
+            const int length = (pick(4) == 0 ? pick(800) : pick(40)) + (i == 0 ? 1 : 0);
+            for (int k = 0; k < length; ++k) {
+                const int r = pick(20);
+                const char32_t ch = (i == 0 && k == 0) ? kAlphabet[1]
+                                    : r < 9            ? kAlphabet[0]
+                                    : r < 14           ? kAlphabet[1]
+                                    : r < 17           ? kAlphabet[2]
+                                    : r < 19           ? kAlphabet[3]
+                                                       : kUnindexed;
+                pages[i] += ch;
+                if (ch != kUnindexed) indexed[i].push_back(ch);
+            }
+        }
+        const auto form = static_cast<enginetest::PackedForm>(pick(3));
+        const auto order = static_cast<enginetest::BlockOrder>(pick(3));
+        enginetest::TempDir dir;
+        ASSERT_TRUE(enginetest::WriteCorpus(dir.Path(), pages, kGroups, form, order, seed));
+        CIndex index;
+        ASSERT_TRUE(index.Load(dir.Path(), "Index", Full));
+
+        for (int q = 0; q < 80; ++q) {
+            std::vector<std::u16string> terms(1 + pick(3));
+            std::u16string query;
+            for (std::u16string& term : terms) {
+                const int length = 1 + pick(6);
+                for (int k = 0; k < length; ++k) {
+                    const int r = pick(10);
+                    term += r < 6 ? static_cast<char16_t>(kAlphabet[pick(4)]) : r < 8 ? u'?' : u'*';
+                }
+                query += term + (pick(3) == 0 ? u"  " : u" ");
+            }
+            const bool isAnd = pick(2) == 0;
+            const bool variants = pick(2) == 0;
+            const Expected expected = Reference(indexed, terms, isAnd, variants);
+            ++queries;
+            if (!expected.pages.empty()) ++withHits;
+            for (bool count : {true, false}) {
+                std::u16string buffer = query;
+                isAnd ? index.SearchAnd(buffer, count, variants)
+                      : index.SearchOr(buffer, count, variants);
+                const std::string what = "seed " + std::to_string(seed) + " query " +
+                                         std::to_string(q) + (isAnd ? " and" : " or") +
+                                         (variants ? " variants" : "");
+                ASSERT_EQ(index.LastStatus(), SearchStatus::Ok) << what;
+                ASSERT_EQ(index.GetHitPages(), expected.pages) << what;
+                if (count) {
+                    ASSERT_EQ(index.GetHitCounts(), expected.counts) << what;
+                } else {
+                    ASSERT_TRUE(index.GetHitCounts().empty()) << what;
+                }
+                ASSERT_FALSE(index.PostingsDamaged()) << what;
+            }
+        }
+    }
+    // The corpora and queries are meant to hit often, or the check proves little.
+    EXPECT_GT(withHits, queries / 3);
+}
+
+}  // namespace
+}  // namespace engine

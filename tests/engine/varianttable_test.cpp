@@ -1,0 +1,94 @@
+#include "engine/varianttable.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/index.h"
+#include "tests/engine/indexfixture.h"
+
+namespace engine {
+namespace {
+
+using Groups = std::vector<VariantTable::Group>;
+
+TEST(VariantTableTest, ParsesLinesAndFields) {
+    struct Case {
+        const char* name;
+        std::string content;
+        Groups groups;
+    };
+    const std::vector<Case> cases = {
+        {"two groups", "4E00,5F0C\n4E8C,5F10\n", {{0x4E00, 0x5F0C}, {0x4E8C, 0x5F10}}},
+        {"CRLF line ends", "4E00,5F0C\r\n4E8C,5F10\r\n", {{0x4E00, 0x5F0C}, {0x4E8C, 0x5F10}}},
+        {"CRLF blank line is the member 0", "4E00\r\n\r\n4E8C\r\n", {{0x4E00}, {0}, {0x4E8C}}},
+        {"blank LF lines do not count", "\n\n4E00\n\n\n4E8C\n\n", {{0x4E00}, {0x4E8C}}},
+        {"no final line end", "4E00,5F0C", {{0x4E00, 0x5F0C}}},
+        {"a line of commas is an empty group", "4E00\n,,\n4E8C\n", {{0x4E00}, {}, {0x4E8C}}},
+        {"empty fields do not count", ",4E00,,5F0C,\n", {{0x4E00, 0x5F0C}}},
+        {"0x prefix and white space", "0x4E00, 0X5F0C,\t4e8c\n", {{0x4E00, 0x5F0C, 0x4E8C}}},
+        {"digits end at the first other character", "4E00zz,20000\n", {{0x4E00, 0x20000}}},
+        {"a field without digits is 0", "4E00,zz\n", {{0x4E00, 0}}},
+        {"0x alone is 0", "0x\n", {{0}}},
+        {"empty file", "", {}},
+    };
+    for (const Case& c : cases) {
+        VariantTable table;
+        table.Parse(c.content);
+        EXPECT_EQ(table.Groups(), c.groups) << c.name;
+    }
+}
+
+TEST(VariantTableTest, MapVariantFirstGroupWins) {
+    VariantTable table;
+    // U+4E00 is listed in groups 3 and 7.
+    table.Parse("3400\n3401\n3402\n4E00,4E01\n3403\n3404\n3405\n4E02,4E00\n");
+    int code = 12345;
+    EXPECT_TRUE(table.MapVariant(0x4E00, code));
+    EXPECT_EQ(code, 88068);
+    EXPECT_TRUE(table.MapVariant(0x4E02, code));
+    EXPECT_EQ(code, kVariantCodeBase + 7);
+    code = 12345;
+    EXPECT_FALSE(table.MapVariant(0x9999, code));
+    EXPECT_EQ(code, 12345);
+    // Members compare as full code points, not their low 16 bits.
+    EXPECT_FALSE(table.MapVariant(0x14E00, code));
+}
+
+TEST(VariantTableTest, ChoicesAndExpansion) {
+    VariantTable table;
+    table.Parse("4E00,5F0C,58F9\n4E8C,5F10\n");
+    const std::u16string keywords = u"\x4E00\x4E09";
+    const pages::VariantChoices choices = table.ChoicesOf(keywords);
+    ASSERT_EQ(choices.size(), 2u);
+    EXPECT_EQ(choices[0], (std::vector<char16_t>{0x4E00, 0x5F0C, 0x58F9}));
+    EXPECT_EQ(choices[1], (std::vector<char16_t>{0x4E09}));
+    EXPECT_EQ(table.Expand(keywords),
+              (std::vector<std::u16string>{u"\x4E00\x4E09", u"\x5F0C\x4E09", u"\x58F9\x4E09"}));
+    // First unit slowest; a space is its own only choice.
+    EXPECT_EQ(table.Expand(u"\x5F10 \x58F9"),
+              (std::vector<std::u16string>{u"\x4E8C \x4E00", u"\x4E8C \x5F0C", u"\x4E8C \x58F9",
+                                           u"\x5F10 \x4E00", u"\x5F10 \x5F0C", u"\x5F10 \x58F9"}));
+    EXPECT_EQ(table.Expand(u""), (std::vector<std::u16string>{u""}));
+}
+
+TEST(VariantTableTest, ExpansionMatchesOnLow16Bits) {
+    VariantTable table;
+    table.Parse("24E00,4E01\n");  // U+24E00 has the low 16 bits 4E00
+    EXPECT_EQ(table.Expand(u"\x4E00"), (std::vector<std::u16string>{u"\x4E00", u"\x4E01"}));
+}
+
+TEST(VariantTableTest, LoadsFromDataFolderAndEmptiesWhenMissing) {
+    enginetest::TempDir dir;
+    VariantTable table;
+    ASSERT_TRUE(enginetest::WriteFile(dir.Path() + "/yitizi.txt", "4E00,5F0C\n"));
+    EXPECT_TRUE(table.Load(dir.Path()));
+    EXPECT_EQ(table.Groups().size(), 1u);
+    enginetest::TempDir empty;
+    EXPECT_FALSE(table.Load(empty.Path()));
+    EXPECT_TRUE(table.Groups().empty());
+    int code = 7;
+    EXPECT_FALSE(table.MapVariant(0x4E00, code));
+    EXPECT_EQ(table.Expand(u"\x4E00"), (std::vector<std::u16string>{u"\x4E00"}));
+}
+
+}  // namespace
+}  // namespace engine

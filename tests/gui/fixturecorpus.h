@@ -1,0 +1,17 @@
+// A small corpus for the window tests, built with orvale-build:
+//   slot 1 経部 / 2 詩経 / 3 巻一 (pages 1-3) / 4 巻二 (pages 1-3)
+//          5 書経 / 6 巻一 (pages 5-254, 250 pages, each with 天 once)
+//   slot 7 史部 / 8 史記 / 9 巻一 (pages 1-2)
+// 明月 stands four times on page 1 of 詩経 巻一 (three in the main text,
+// one in the annotation); 白雲 stands three times on page 1 of 詩経 巻二.
+#pragma once
+
+#include <QString>
+
+namespace testing_gui {
+
+// Builds the corpus into folder with the orvale-build program at builder.
+// Returns an empty string on success, else what went wrong.
+QString BuildFixtureCorpus(const QString& builder, const QString& folder);
+
+}  // namespace testing_gui

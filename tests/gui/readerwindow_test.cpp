@@ -1,0 +1,599 @@
+// The reader window driven as a user drives it, with the real web engine,
+// on the fixture corpus of fixturecorpus.h. Messages are recorded through
+// the message-box seam instead of blocking on modal boxes.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <QWebEnginePage>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "panel/leftform.h"
+#include "panel/scrolltoolbar.h"
+#include "panel/sortlistctrl.h"
+#include "shell/commandids.h"
+#include "shell/htmlctrl.h"
+#include "shell/mainfrm.h"
+#include "shell/messageboxes.h"
+#include "shell/st_splitterwnd.h"
+#include "shell/voraview.h"
+#include "tests/gui/fixturecorpus.h"
+
+using shell::CMainFrame;
+
+namespace {
+
+struct Message {
+    QString caption;
+    QString text;
+};
+
+QString Html(QWebEnginePage* page) {
+    QString html;
+    bool done = false;
+    page->toHtml([&](const QString& result) {
+        html = result;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 10000)) return {};
+    return html;
+}
+
+}  // namespace
+
+class ReaderWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startShowsBlankPageAndDisabledCommands();
+    void menuHoldsEveryCommand();
+    void typedSearchFillsSummaryAndRows();
+    void ideographicSpacesSeparateKeywords();
+    void emptyBoxEndsSearchSilently();
+    void manyRowsGiveThreeResultPages();
+    void enterAppliesPageEditWithSeveralResultPages();
+    void selectingRowShowsComposedPageAtFirstHit();
+    void resultFilesAlternate();
+    void scopeRadiosSwitchIndexAndLayer();
+    void messagesCarryApplicationName();
+    void missingCorpusIsReported();
+    void limitedCopy_data();
+    void limitedCopy();
+    void pageMenuOnlyOnAPage();
+    void pageListSortsByPageColumn();
+    void titleSelectionSetsScopeOnly();
+    void volumeSelectionSetsSliderAndShowsFirstPage();
+    void pageCommandsAtFirstMiddleAndLastPage();
+    void sliderReleaseShowsThatPage();
+    void nextVolumeAcrossTitleMovesTreeSelection();
+    void hitCommandsStepAndStop();
+    void showAllTwiceRestoresLayout();
+    void layoutSavedAtExitWithLeftPaneHidden();
+    void companionStartedAtExit();
+    void pageFilesRemovedWithTheWindow();
+
+private:
+    void MakeFrame(const QString& dataDir);
+    void Search(const QString& text);
+    QString Summary() const;
+    shell::CVoraView* View() const { return m_frame->GetRightPane(); }
+    panel::CLeftForm* Form() const { return m_frame->LeftForm(); }
+    bool Enabled(int id) const { return m_frame->Action(id)->isEnabled(); }
+    bool WaitForUrlEnding(const QString& suffix);
+    void SelectRow(int row);
+
+    QTemporaryDir m_root;
+    QString m_corpus;
+    QString m_programDir;
+    std::vector<Message> m_messages;
+    shell::CMessageBoxes m_boxes;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+void ReaderWindowTest::initTestCase() {
+    QVERIFY(m_root.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_root.filePath("settings"));
+    QCoreApplication::setOrganizationName(shell::kOrganisationName);
+    QCoreApplication::setApplicationName(shell::kApplicationName);
+    m_corpus = m_root.filePath("corpus");
+    const QString error =
+        testing_gui::BuildFixtureCorpus(QStringLiteral(ORVALE_BUILD_PROGRAM), m_corpus);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    m_programDir = m_root.filePath("program");
+    QVERIFY(QDir().mkpath(m_programDir));
+    m_boxes.SetPresenter([this](QWidget*, const QString& caption, const QString& text) {
+        m_messages.push_back({caption, text});
+    });
+}
+
+void ReaderWindowTest::init() {
+    m_messages.clear();
+    MakeFrame(m_corpus);
+}
+
+void ReaderWindowTest::cleanup() { m_frame.reset(); }
+
+void ReaderWindowTest::MakeFrame(const QString& dataDir) {
+    m_frame.reset();
+    shell::FrameConfig config;
+    config.dataDir = dataDir.toStdString();
+    config.programDir = m_programDir;
+    config.tempRoot = m_root.path();
+    config.listingPath = m_root.filePath("kvt.txt").toStdString();
+    config.allowSplash = false;
+    m_frame = std::make_unique<CMainFrame>(config, m_boxes);
+    m_frame->resize(1200, 800);
+    m_frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+    QTRY_COMPARE(View()->url().toString(), QStringLiteral("about:blank"));
+}
+
+void ReaderWindowTest::Search(const QString& text) {
+    Form()->SelectTab(1);
+    QLineEdit* field = Form()->KeywordBox()->Field();
+    field->clear();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+QString ReaderWindowTest::Summary() const {
+    return qobject_cast<QLabel*>(Form()->Control(panel::kIdcSummary))->text();
+}
+
+bool ReaderWindowTest::WaitForUrlEnding(const QString& suffix) {
+    return QTest::qWaitFor([&] { return View()->url().toString().endsWith(suffix); }, 10000);
+}
+
+void ReaderWindowTest::SelectRow(int row) {
+    panel::CSortListCtrl* list = Form()->ResultList();
+    list->setCurrentItem(list->topLevelItem(row));
+}
+
+void ReaderWindowTest::startShowsBlankPageAndDisabledCommands() {
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("Saryn(Orvale)"));
+    QCOMPARE(View()->GetLocationURL(), QStringLiteral("about:blank"));
+    for (int id : {shell::kIdCopy, shell::kIdSelectAll, shell::kIdPrint, shell::kIdPrintSettings,
+                   shell::kIdPrevPage, shell::kIdNextPage, shell::kIdPrevVolume,
+                   shell::kIdNextVolume, shell::kIdPrevHit, shell::kIdNextHit}) {
+        QVERIFY2(!Enabled(id), qPrintable(QString::number(id)));
+    }
+    QVERIFY(Enabled(shell::kIdShowAll));
+    QVERIFY(Enabled(shell::kIdAbout));
+    QCOMPARE(m_frame->Splitter()->sizes().value(0), 260);
+    QCOMPARE(Summary(), QStringLiteral("検索集計："));
+    QCOMPARE(qobject_cast<QLabel*>(Form()->Control(panel::kIdcScopeLabel))->text(),
+             QStringLiteral("ｾｭ"));
+    QCOMPARE(Form()->Control(panel::kIdcScopeLabel)->palette().color(QPalette::WindowText),
+             QColor(255, 0, 0));
+    QVERIFY(m_messages.empty());
+    // The form's controls: 目録 first, the radios at their start values.
+    QVERIFY(Form()->Tree()->isVisible());
+    QVERIFY(qobject_cast<QRadioButton*>(Form()->Control(panel::kIdcAnd))->isChecked());
+    QVERIFY(qobject_cast<QRadioButton*>(Form()->Control(panel::kIdcFull))->isChecked());
+    QCOMPARE(Form()->Tree()->topLevelItemCount(), 2);
+}
+
+void ReaderWindowTest::menuHoldsEveryCommand() {
+    const std::vector<std::pair<int, QString>> items = {
+        {32776, "印刷設定(&S)"}, {32777, "印刷(&P)"},       {57665, "終了(&X)"},
+        {57634, "コピー(&C)"},   {32778, "すべて選択(&Q)"}, {59392, "ツールバー(&T)"},
+        {59393, "状態バー(&S)"}, {32774, "全表示(&p)"},     {32780, "上の頁へ(&P)"},
+        {32781, "次の頁へ(&N)"}, {32791, "上の巻へ"},       {32790, "次の巻へ"},
+        {32805, "上の検索結果"}, {32806, "次の検索結果"},   {57664, "バージョン(&A)..."},
+        {32798, "ヘルプ"}};
+    for (const auto& [id, text] : items) {
+        QAction* action = m_frame->Action(id);
+        QVERIFY2(action, qPrintable(QString::number(id)));
+        QCOMPARE(action->text(), text);
+    }
+    QCOMPARE(m_frame->Action(shell::kIdNextHit)->shortcut(), QKeySequence(Qt::Key_F3));
+    QCOMPARE(m_frame->Action(shell::kIdPrevHit)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F3));
+    QVERIFY(m_frame->Action(shell::kIdCopy)->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_C)));
+}
+
+void ReaderWindowTest::typedSearchFillsSummaryAndRows() {
+    Search(QStringLiteral("明月"));
+    QCOMPARE(Summary(), QStringLiteral("全部で 1 頁で、4 箇所でした。"));
+    panel::CSortListCtrl* list = Form()->ResultList();
+    QCOMPARE(list->topLevelItemCount(), 1);
+    const QTreeWidgetItem* row = list->topLevelItem(0);
+    QCOMPARE(row->text(0), QStringLiteral("経部"));
+    QCOMPARE(row->text(1), QStringLiteral("詩経"));
+    QCOMPARE(row->text(2), QStringLiteral("巻一"));
+    QCOMPARE(row->text(3), QStringLiteral("1"));
+    QCOMPARE(list->RecordIndexAt(0), 0);
+    // One result page: the paging row stays hidden.
+    QVERIFY(!Form()->Control(panel::kIdcPrevResultPage)->isVisible());
+    QVERIFY(m_messages.empty());
+}
+
+void ReaderWindowTest::ideographicSpacesSeparateKeywords() {
+    qobject_cast<QRadioButton*>(Form()->Control(panel::kIdcOr))->setChecked(true);
+    Search(QStringLiteral("明月　白雲"));
+    QCOMPARE(Summary(), QStringLiteral("全部で 2 頁で、7 箇所でした。"));
+    QCOMPARE(Form()->Keyword(), std::u16string(u"明月\u3000白雲"));
+}
+
+void ReaderWindowTest::emptyBoxEndsSearchSilently() {
+    Search(QStringLiteral("明月"));
+    Search(QString());
+    QCOMPARE(Summary(), QStringLiteral("全部で 1 頁で、4 箇所でした。"));
+    QCOMPARE(Form()->ResultList()->topLevelItemCount(), 1);
+    QVERIFY(m_messages.empty());
+}
+
+void ReaderWindowTest::manyRowsGiveThreeResultPages() {
+    Search(QStringLiteral("天"));
+    QCOMPARE(Summary(), QStringLiteral("全部で 250 頁で、250 箇所でした。"));
+    QCOMPARE(Form()->Paging().TotalResultPages(), 3);
+    auto* list = Form()->ResultList();
+    auto* prev = Form()->Control(panel::kIdcPrevResultPage);
+    auto* next = Form()->Control(panel::kIdcNextResultPage);
+    auto* edit = qobject_cast<QLineEdit*>(Form()->Control(panel::kIdcResultPageEdit));
+    auto* count = qobject_cast<QLabel*>(Form()->Control(panel::kIdcResultPageCount));
+    QVERIFY(prev->isVisible());
+    QCOMPARE(count->text(), QStringLiteral("/3"));
+
+    struct Step {
+        int rows;
+        QString edit;
+        bool prev;
+        bool next;
+        QString firstPage;
+    };
+    const Step steps[] = {{100, "1", false, true, "5"},
+                          {100, "2", true, true, "105"},
+                          {50, "3", true, false, "205"}};
+    for (const Step& step : steps) {
+        QCOMPARE(list->topLevelItemCount(), step.rows);
+        QCOMPARE(edit->text(), step.edit);
+        QCOMPARE(prev->isEnabled(), step.prev);
+        QCOMPARE(next->isEnabled(), step.next);
+        QCOMPARE(list->topLevelItem(0)->text(3), step.firstPage);
+        if (step.next) QTest::mouseClick(next, Qt::LeftButton);
+    }
+    QTest::mouseClick(prev, Qt::LeftButton);
+    QCOMPARE(edit->text(), QStringLiteral("2"));
+    // The list sits above the paging row.
+    QVERIFY(list->geometry().bottom() < prev->geometry().top());
+}
+
+void ReaderWindowTest::enterAppliesPageEditWithSeveralResultPages() {
+    Search(QStringLiteral("天"));
+    auto* edit = qobject_cast<QLineEdit*>(Form()->Control(panel::kIdcResultPageEdit));
+    edit->setText(QStringLiteral("3"));
+    // Enter in the keyword box now applies the page edit instead of searching.
+    QLineEdit* field = Form()->KeywordBox()->Field();
+    field->setText(QStringLiteral("明月"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(Form()->Paging().CurrentResultPage(), 3);
+    QCOMPARE(Summary(), QStringLiteral("全部で 250 頁で、250 箇所でした。"));
+    // Out-of-range numbers put the current page back.
+    for (const char* typed : {"0", "x", "4"}) {
+        edit->setText(QString::fromLatin1(typed));
+        Form()->OnResultPageEdited();
+        QCOMPARE(edit->text(), QStringLiteral("3"));
+    }
+}
+
+void ReaderWindowTest::selectingRowShowsComposedPageAtFirstHit() {
+    Search(QStringLiteral("明月"));
+    SelectRow(0);
+    QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
+    QVERIFY(View()->url().isLocalFile());
+    const QString file = View()->url().toLocalFile();
+    QVERIFY(file.endsWith(QStringLiteral("windows1.html")) ||
+            file.endsWith(QStringLiteral("windows2.html")));
+    QCOMPARE(QFileInfo(file).absolutePath(),
+             QString::fromStdString(Form()->PageDisplay().Folder()));
+    QCOMPARE(QFileInfo(QFileInfo(file).absolutePath()).permissions() & 0x0777,
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(Form()->PageDisplay().HitCount(), 4);
+    QCOMPARE(Form()->PageDisplay().CurrentHit(), 0);
+    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("name=\"0000\"")));
+    QVERIFY(Html(View()->page()).contains(QStringLiteral("color:red")));
+    // A page is shown: the edit and print commands come on.
+    QVERIFY(Enabled(shell::kIdCopy));
+    QVERIFY(Enabled(shell::kIdPrint));
+    QVERIFY(Enabled(shell::kIdNextHit));
+}
+
+void ReaderWindowTest::resultFilesAlternate() {
+    Search(QStringLiteral("天"));
+    QStringList files;
+    for (int row : {0, 1, 2}) {
+        SelectRow(row);
+        QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
+        QTRY_VERIFY(files.isEmpty() || View()->url().toLocalFile() != files.last());
+        files << View()->url().toLocalFile();
+    }
+    QVERIFY(files[0] != files[1]);
+    QCOMPARE(files[0], files[2]);
+    QCOMPARE(QString::fromStdString(Form()->PageDisplay().CurrentResultFile()), files[2]);
+}
+
+void ReaderWindowTest::scopeRadiosSwitchIndexAndLayer() {
+    struct Case {
+        int radio;
+        int layer;
+        QString summary;
+    };
+    const Case cases[] = {{panel::kIdcMain, 1, "全部で 1 頁で、3 箇所でした。"},
+                          {panel::kIdcNotes, 2, "全部で 1 頁で、1 箇所でした。"},
+                          {panel::kIdcFull, 0, "全部で 1 頁で、4 箇所でした。"}};
+    Form()->SelectTab(1);
+    for (const Case& c : cases) {
+        QTest::mouseClick(Form()->Control(c.radio), Qt::LeftButton, {}, QPoint(5, 10));
+        QCOMPARE(Form()->TextLayer(), c.layer);
+        QVERIFY(Form()->Index().IsLoaded());
+        Search(QStringLiteral("明月"));
+        QCOMPARE(Summary(), c.summary);
+    }
+    QVERIFY(m_messages.empty());
+}
+
+void ReaderWindowTest::messagesCarryApplicationName() {
+    Search(QStringLiteral("abc"));  // refused: letters are not searchable
+    QCOMPARE(m_messages.size(), std::size_t{1});
+    QCOMPARE(Form()->ResultList()->topLevelItemCount(), 0);
+    QCOMPARE(Summary(), QStringLiteral("検索集計："));
+
+    Search(QStringLiteral("明月"));
+    SelectRow(0);
+    QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
+    View()->setFocus();
+    QWidget* inner = View()->focusProxy() ? View()->focusProxy() : View();
+    QTest::keyPress(inner, Qt::Key_Control);
+    QTest::keyRelease(inner, Qt::Key_Control);
+    QCOMPARE(m_messages.size(), std::size_t{2});
+    QCOMPARE(m_messages.back().text, QStringLiteral("マウスの右ボタンでコピーして下さい。"));
+    for (const Message& m : m_messages) QCOMPARE(m.caption, QStringLiteral("Sarynシリーズ⑫(Orvale)"));
+}
+
+void ReaderWindowTest::missingCorpusIsReported() {
+    QTemporaryDir empty;
+    MakeFrame(empty.path());
+    QCOMPARE(m_messages.size(), std::size_t{2});
+    QCOMPARE(m_messages[0].text, QStringLiteral("データを開けませんでした。"));
+    QCOMPARE(m_messages[1].text, QStringLiteral("you delete data file!"));
+    for (const Message& m : m_messages) QCOMPARE(m.caption, shell::kApplicationName);
+    // The window stays usable: a search reports the missing scope.
+    Search(QStringLiteral("明月"));
+    QCOMPARE(m_messages.back().text, panel::kNoScopeMessage);
+}
+
+void ReaderWindowTest::limitedCopy_data() {
+    QTest::addColumn<int>("characters");
+    QTest::addColumn<bool>("browserCopyKept");
+    QTest::newRow("300 characters") << 300 << true;
+    QTest::newRow("301 characters") << 301 << false;
+}
+
+void ReaderWindowTest::limitedCopy() {
+    QFETCH(int, characters);
+    QFETCH(bool, browserCopyKept);
+    const QString path = m_root.filePath(QStringLiteral("copy%1.html").arg(characters));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write((QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>") +
+                QString(characters, QChar(0x660E)) + QStringLiteral("</body></html>"))
+                   .toUtf8());
+    file.close();
+    View()->Navigate2(path);
+    QTRY_VERIFY(Enabled(shell::kIdSelectAll));
+    QTRY_VERIFY(View()->url().toLocalFile() == path);
+    QTest::qWait(200);
+    m_frame->OnCommand(shell::kIdSelectAll);
+    QTRY_COMPARE(View()->selectedText().size(), characters);
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    m_frame->OnCommand(shell::kIdCopy);
+    QTRY_COMPARE(QApplication::clipboard()->text().size(), 300);
+    QCOMPARE(QApplication::clipboard()->text(), QString(300, QChar(0x660E)));
+    QCOMPARE(QApplication::clipboard()->mimeData()->hasHtml(), browserCopyKept);
+}
+
+void ReaderWindowTest::pageMenuOnlyOnAPage() {
+    QWidget* inner = View()->focusProxy() ? View()->focusProxy() : View();
+    QTest::mousePress(inner, Qt::RightButton, {}, QPoint(50, 50));
+    QTest::mouseRelease(inner, Qt::RightButton, {}, QPoint(50, 50));
+    QVERIFY(!View()->PageMenu()->isVisible());
+    QCOMPARE(View()->PageMenu()->actions().size(), 2);
+    QCOMPARE(View()->PageMenu()->actions()[0]->text(),
+             QStringLiteral("コピー(300字以内に制限しています。)"));
+    QCOMPARE(View()->PageMenu()->actions()[1]->text(), QStringLiteral("すべて選択。"));
+    Form()->SelectTreeSlot(3);
+    QVERIFY(WaitForUrlEnding(QStringLiteral("windows.html")));
+    inner = View()->focusProxy() ? View()->focusProxy() : View();
+    QTest::mousePress(inner, Qt::RightButton, {}, QPoint(50, 50));
+    QTRY_VERIFY(View()->PageMenu()->isVisible());
+    View()->PageMenu()->close();
+}
+
+void ReaderWindowTest::pageListSortsByPageColumn() {
+    panel::CSortListCtrl list;
+    list.AddRow("a", "x", "v", 12, 100);
+    list.AddRow("b", "y", "v", 3, 101);
+    list.AddRow("c", "z", "v", 7, 102);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QHeaderView* header = list.header();
+    auto clickHeader = [&](int column) {
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    };
+    clickHeader(1);  // 書名: nothing happens
+    QCOMPARE(list.RecordIndexAt(0), 100);
+    clickHeader(panel::CSortListCtrl::kPageColumn);
+    QCOMPARE(list.topLevelItem(0)->text(3), QStringLiteral("3"));
+    QCOMPARE(list.topLevelItem(1)->text(3), QStringLiteral("7"));
+    QCOMPARE(list.topLevelItem(2)->text(3), QStringLiteral("12"));
+    QCOMPARE(list.RecordIndexAt(0), 101);
+}
+
+void ReaderWindowTest::titleSelectionSetsScopeOnly() {
+    QVERIFY(Form()->SelectTreeSlot(2));
+    QCOMPARE(Form()->Position().scopeEntry, 2);
+    QCOMPARE(qobject_cast<QLabel*>(Form()->Control(panel::kIdcScopeLabel))->text(),
+             QStringLiteral("経部\\詩経"));
+    QCOMPARE(Form()->Position().currentVolume, 0);
+    QCOMPARE(View()->GetLocationURL(), QStringLiteral("about:blank"));
+    // The search is limited to the title now.
+    Search(QStringLiteral("天"));
+    QCOMPARE(Summary(), QStringLiteral("全部で 0 頁で、0 箇所でした。"));
+}
+
+void ReaderWindowTest::volumeSelectionSetsSliderAndShowsFirstPage() {
+    QVERIFY(Form()->SelectTreeSlot(6));  // 書経 巻一, pages 5 .. 254
+    QVERIFY(WaitForUrlEnding(QStringLiteral("windows.html")));
+    panel::CSCrollToolBar* bar = m_frame->PageToolBar();
+    QCOMPARE(bar->SliderRange(), (panel::PageRange{5, 254}));
+    QCOMPARE(bar->SliderPosition(), 5);
+    QCOMPARE(Form()->Position().currentVolume, 6);
+    QCOMPARE(Form()->Position().currentPage, 5);
+    QCOMPARE(bar->PageTextShown(),
+             QStringLiteral("%1/5").arg(Form()->Index().GetListHeaderValue()));
+    QCOMPARE(qobject_cast<QLabel*>(Form()->Control(panel::kIdcScopeLabel))->text(),
+             QStringLiteral("経部\\書経\\巻一"));
+    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("天命之謂性一")));
+}
+
+void ReaderWindowTest::pageCommandsAtFirstMiddleAndLastPage() {
+    QVERIFY(Form()->SelectTreeSlot(3));  // 詩経 巻一, pages 1 .. 3
+    struct Step {
+        int page;
+        bool prev;
+        bool next;
+    };
+    const Step steps[] = {{1, false, true}, {2, true, true}, {3, true, false}};
+    for (const Step& step : steps) {
+        QCOMPARE(Form()->Position().currentPage, step.page);
+        QCOMPARE(m_frame->PageToolBar()->SliderPosition(), step.page);
+        QCOMPARE(Enabled(shell::kIdPrevPage), step.prev);
+        QCOMPARE(Enabled(shell::kIdNextPage), step.next);
+        if (step.next) m_frame->OnCommand(shell::kIdNextPage);
+    }
+    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("窈窕淑女")));
+    m_frame->OnCommand(shell::kIdPrevPage);
+    QCOMPARE(Form()->Position().currentPage, 2);
+}
+
+void ReaderWindowTest::sliderReleaseShowsThatPage() {
+    QVERIFY(Form()->SelectTreeSlot(3));
+    emit m_frame->PageToolBar()->pageSliderReleased(3);
+    QCOMPARE(Form()->Position().currentPage, 3);
+    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("窈窕淑女")));
+    QVERIFY(!Enabled(shell::kIdNextPage));
+}
+
+void ReaderWindowTest::nextVolumeAcrossTitleMovesTreeSelection() {
+    QVERIFY(Form()->SelectTreeSlot(4));  // 詩経 巻二, the last volume of its title
+    QVERIFY(Enabled(shell::kIdNextVolume));
+    m_frame->OnCommand(shell::kIdNextVolume);
+    QCOMPARE(Form()->Tree()->currentItem()->data(0, Qt::UserRole).toInt(), 6);
+    QCOMPARE(Form()->Position().currentVolume, 6);
+    QCOMPARE(Form()->Position().scopeEntry, 6);
+    QCOMPARE(m_frame->PageToolBar()->SliderRange(), (panel::PageRange{5, 254}));
+    m_frame->OnCommand(shell::kIdPrevVolume);
+    QCOMPARE(Form()->Tree()->currentItem()->data(0, Qt::UserRole).toInt(), 4);
+    // At the ends the rules switch the commands off.
+    QVERIFY(Form()->SelectTreeSlot(9));
+    QVERIFY(!Enabled(shell::kIdNextVolume));
+    QVERIFY(Form()->SelectTreeSlot(3));
+    QVERIFY(!Enabled(shell::kIdPrevVolume));
+    QVERIFY(m_messages.empty());
+}
+
+void ReaderWindowTest::hitCommandsStepAndStop() {
+    Search(QStringLiteral("白雲"));
+    SelectRow(0);
+    QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
+    QCOMPARE(Form()->PageDisplay().HitCount(), 3);
+    QVERIFY(!Enabled(shell::kIdPrevHit));
+    m_frame->OnCommand(shell::kIdNextHit);
+    QVERIFY(WaitForUrlEnding(QStringLiteral("#0001")));
+    QVERIFY(Enabled(shell::kIdPrevHit));
+    m_frame->OnCommand(shell::kIdNextHit);
+    QVERIFY(WaitForUrlEnding(QStringLiteral("#0002")));
+    QVERIFY(!Enabled(shell::kIdNextHit));
+    m_frame->OnCommand(shell::kIdNextHit);
+    QCOMPARE(Form()->PageDisplay().CurrentHit(), 2);
+    m_frame->OnCommand(shell::kIdPrevHit);
+    QVERIFY(WaitForUrlEnding(QStringLiteral("#0001")));
+    // The hit commands bring the result page back over a catalogue page.
+    QVERIFY(Form()->SelectTreeSlot(3));
+    QVERIFY(WaitForUrlEnding(QStringLiteral("windows.html")));
+    m_frame->OnCommand(shell::kIdPrevHit);
+    QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
+}
+
+void ReaderWindowTest::showAllTwiceRestoresLayout() {
+    const QList<int> before = m_frame->Splitter()->sizes();
+    m_frame->OnCommand(shell::kIdShowAll);
+    QVERIFY(!Form()->isVisible());
+    QCOMPARE(m_frame->Splitter()->HiddenColumn(), 0);
+    QTRY_COMPARE(View()->width(), m_frame->Splitter()->width());
+    m_frame->OnCommand(shell::kIdShowAll);
+    QVERIFY(Form()->isVisible());
+    QTRY_COMPARE(m_frame->Splitter()->sizes(), before);
+}
+
+void ReaderWindowTest::layoutSavedAtExitWithLeftPaneHidden() {
+    const QList<int> before = m_frame->Splitter()->sizes();
+    m_frame->OnCommand(shell::kIdShowAll);
+    m_frame->close();
+    QSettings settings(shell::kOrganisationName, shell::kApplicationName);
+    QCOMPARE(settings.value(QStringLiteral("SplitterWnd/Panes_0")).toString(),
+             QStringLiteral("0 %1 -1 %2").arg(before[0]).arg(before[1]));
+    QCOMPARE(before[0], 260);
+}
+
+void ReaderWindowTest::companionStartedAtExit() {
+    const QString marker = m_root.filePath(QStringLiteral("companion-ran"));
+    const QString companion = QDir(m_programDir).filePath(QStringLiteral("end.exe"));
+    QFile script(companion);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\necho ran > '%1'\n").arg(marker).toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_frame->close();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
+    QFile::remove(companion);
+}
+
+void ReaderWindowTest::pageFilesRemovedWithTheWindow() {
+    Search(QStringLiteral("明月"));
+    SelectRow(0);
+    QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
+    const QString folder = QString::fromStdString(Form()->PageDisplay().Folder());
+    QVERIFY(QFileInfo::exists(folder));
+    m_frame->close();
+    m_frame.reset();
+    QVERIFY(!QFileInfo::exists(folder));
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    ReaderWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "readerwindow_test.moc"

@@ -1,0 +1,165 @@
+// orvale-cli on a small corpus built by orvale-build: outputs and exit
+// statuses of every command.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/tools/corpusfiles.h"
+#include "tests/tools/program.h"
+
+namespace toolstest {
+namespace {
+
+// Records: 0 = page 11 (甲乙甲, note 乙), 1 = page 12 (丙甲), 2 = page 1 of
+// the next volume (丁乙). Variant group: 甲 and 丁.
+const char* const kSource =
+    R"({"category": "詩", "title": "唐詩", "volume": "巻一", "first_page": 11, "pages": [)"
+    R"({"runs": ["甲乙甲", {"note": "乙"}]}, {"runs": ["丙甲"]}]})"
+    "\n"
+    R"({"category": "詩", "title": "唐詩", "volume": "巻二", "pages": [{"runs": ["丁乙"]}]})"
+    "\n";
+
+class Cli : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = new TempDir;
+        WriteFile(*s_dir / "source.jsonl", kSource);
+        WriteFile(*s_dir / "variants.txt", "7532,4E01\n");
+        const RunResult run = RunProgram(
+            BuildExe(), {(*s_dir / "source.jsonl").string(), (*s_dir / "corpus").string(),
+                         "--variants", (*s_dir / "variants.txt").string()});
+        ASSERT_EQ(run.status, 0) << run.err;
+    }
+    static void TearDownTestSuite() { delete s_dir; }
+
+    static RunResult Run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--data", (*s_dir / "corpus").string()});
+        return RunProgram(CliExe(), args);
+    }
+    static TempDir* s_dir;
+};
+
+TempDir* Cli::s_dir = nullptr;
+
+TEST_F(Cli, SearchRawPrintsTheEnginesHitList) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* out;
+    };
+    const Case cases[] = {
+        {{"search", "--raw", "甲"}, "0\t2\n1\t1\n2\t1\n"},  // 丁 is a variant of 甲
+        {{"search", "--raw", "--no-variants", "甲"}, "0\t2\n1\t1\n"},
+        {{"search", "--raw", "甲乙"}, "0\t2\n2\t1\n"},  // 乙 of the note follows
+        {{"search", "--raw", "--no-variants", "甲", "乙"}, "0\t4\n"},
+        {{"search", "--raw", "--or", "--no-variants", "丁", "甲"}, "2\t1\n0\t2\n1\t1\n"},
+        {{"search", "--raw", "--scope", "notes", "乙"}, "0\t1\n"},
+        {{"search", "--raw", "--scope", "main", "乙"}, "0\t1\n2\t1\n"},
+        {{"search", "--raw", "--no-variants", "甲?甲"}, "0\t1\n"},
+        {{"search", "--raw", "鳥"}, ""},
+    };
+    for (const Case& c : cases) {
+        const RunResult run = Run(c.args);
+        SCOPED_TRACE(c.args.back());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, c.out);
+    }
+}
+
+TEST_F(Cli, RefusedAndMalformedRequestsExitTwo) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"search", "--raw", "abc"},
+        {"search", "--raw", "甲", "1"},
+        {"search", "--raw"},
+        {"search", "--raw", "--json", "甲"},
+        {"search", "--scope", "all", "甲"},
+        {"search", "--raw", std::string("\xFF")},
+        {"search", "--raw", std::string(400, '?') + "甲"},
+        {"page"},
+        {"page", "x"},
+        {"page", "0", "--layer", "1"},
+        {"page", "0", "--keywords", "甲", "--layer", "3"},
+        {"find-page", "0"},
+        {"frobnicate"},
+        {},
+    };
+    for (const auto& args : cases) {
+        const RunResult run = Run(args);
+        SCOPED_TRACE(args.empty() ? "(none)" : args.back());
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_FALSE(run.err.empty());
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line: " << run.err;
+    }
+}
+
+TEST_F(Cli, PageGivesTheStoredBytesOrTheComposedPage) {
+    const PageStore store = ReadPageStore(*s_dir / "corpus");
+    ASSERT_EQ(store.records.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const RunResult run = Run({"page", std::to_string(i)});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, store.records[i].page);
+    }
+    const RunResult composed = Run({"page", "0", "--keywords", "甲 乙"});
+    EXPECT_EQ(composed.status, 0);
+    EXPECT_EQ(composed.err, "anchors: 4\n");
+    EXPECT_TRUE(composed.out.starts_with("<html><head>\t\t<meta http-equiv"));
+    EXPECT_NE(composed.out.find("<a name=\"0003\"></a>"), std::string::npos);
+
+    const RunResult notes = Run({"page", "0", "--keywords", "乙", "--layer", "2"});
+    EXPECT_EQ(notes.err, "anchors: 1\n");
+    const RunResult variants = Run({"page", "2", "--keywords", "甲", "--variants"});
+    EXPECT_EQ(variants.err, "anchors: 1\n");
+
+    for (const char* separators : {"", " ", "\u3000\u3000"}) {
+        const RunResult empty = Run({"page", "0", "--keywords", separators});
+        EXPECT_EQ(empty.status, 0);
+        EXPECT_EQ(empty.out, "");
+        EXPECT_EQ(empty.err, "anchors: 0\n");
+    }
+}
+
+TEST_F(Cli, MissingThingsExitOne) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"page", "3"}, "no page record 3"},
+        {{"page", "4294967295", "--keywords", "甲"}, "no page record"},
+        {{"find-page", "0", "13"}, "no page 13"},
+        {{"find-page", "3", "1"}, "no page 1"},
+    };
+    for (const Case& c : cases) {
+        const RunResult run = Run(c.args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+    const RunResult noCorpus =
+        RunProgram(CliExe(), {"--data", (*s_dir / "absent").string(), "search", "--raw", "甲"});
+    EXPECT_EQ(noCorpus.status, 1);
+    EXPECT_EQ(noCorpus.err, "データを開けませんでした。\n");
+}
+
+TEST_F(Cli, FindPageSearchesOnFromTheFirstRecord) {
+    EXPECT_EQ(Run({"find-page", "0", "12"}).out, "1\n");
+    EXPECT_EQ(Run({"find-page", "0", "1"}).out, "2\n");
+    EXPECT_EQ(Run({"find-page", "2", "1"}).out, "2\n");
+}
+
+TEST_F(Cli, DataDefaultsToTheProgramsFolder) {
+    TempDir dir;
+    std::filesystem::copy(*s_dir / "corpus", dir / "corpus");
+    std::filesystem::copy_file(CliExe(), dir / "corpus" / "orvale-cli");
+    const RunResult run = RunProgram((dir / "corpus" / "orvale-cli").string(), {"find-page", "0", "12"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "1\n");
+    const RunResult help = RunProgram(CliExe(), {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("find-page"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace toolstest

@@ -1,0 +1,68 @@
+// CorpusBuilder: turns checked source volumes into the ten corpus files in
+// one folder: the page store (Index-fl.h, Index-fl.cnt), the three scopes'
+// indexes (Index, Index_content, Index_desc: -idx.h and -idx.m), the
+// catalogue kvt.dir and the variant table yitizi.txt. Volumes are added in
+// source order; every page is written and indexed as it arrives, so memory
+// does not grow with the corpus beyond one tail block per character code and
+// scope. Finish writes what can only be known at the end. Owns its writers;
+// the folder belongs to the caller.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/orvale-build/cataloguewriter.h"
+#include "tools/orvale-build/pagestorewriter.h"
+#include "tools/orvale-build/postingswriter.h"
+#include "tools/orvale-build/sourcevolume.h"
+#include "tools/orvale-build/variantgroups.h"
+
+namespace build {
+
+// The most pages a corpus can hold: record indexes are packed numbers.
+inline constexpr std::uint64_t kMaxPages = 4194304;
+
+struct BuildCounts {
+    std::uint64_t volumes = 0;
+    std::uint64_t pages = 0;
+    std::uint64_t characters = 0;  // indexed characters of the whole text
+    std::uint64_t noteCharacters = 0;
+};
+
+class CorpusBuilder {
+public:
+    // Creates the output files in dir. variantTable is the verbatim content
+    // of the variant table (empty for none). Throws BuildError.
+    CorpusBuilder(const std::string& dir, std::string variantTable);
+
+    // Writes and indexes the volume's pages and adds its catalogue records.
+    // Throws BuildError (bad input) when the catalogue would exceed 9,999
+    // records, the corpus 4,194,304 pages, a page 4,194,304 indexed
+    // characters or an index entry 65,535 bytes; or (I/O) on a write failure.
+    void AddVolume(const SourceVolume& volume);
+
+    // Writes the headers, the catalogue and the variant table.
+    void Finish();
+
+    const BuildCounts& Counts() const { return m_counts; }
+
+private:
+    void IndexPage(std::uint32_t record, const SourcePage& page);
+
+    std::string m_dir;
+    std::string m_variantTable;
+    VariantGroups m_groups;
+    PageStoreWriter m_store;
+    // Scopes in the order of their files: whole text, main text, annotations.
+    std::array<PostingsWriter, 3> m_index;
+    CatalogueWriter m_catalogue;
+    BuildCounts m_counts;
+    std::string m_html;
+    std::vector<std::uint32_t> m_pageCodes;
+    std::vector<bool> m_pageNotes;
+    std::array<std::vector<std::uint64_t>, 3> m_keys;
+};
+
+}  // namespace build

@@ -1,0 +1,125 @@
+// orvale-build SOURCE.jsonl OUTDIR [--variants FILE]
+//
+// Builds a complete corpus folder from a JSON Lines source (one volume per
+// line). Exit status: 0 built; 1 a file cannot be read or written; 2 bad
+// arguments or bad input (the message names the source line). No partial
+// corpus is ever left: the files are written into a temporary folder that
+// takes OUTDIR's place only once it is complete.
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "tools/orvale-build/builderror.h"
+#include "tools/orvale-build/corpusbuilder.h"
+#include "tools/orvale-build/outputfolder.h"
+#include "tools/orvale-build/sourcevolume.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw build::BuildError(build::kExitIoFailure, "cannot read " + path);
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) throw build::BuildError(build::kExitIoFailure, "cannot read " + path);
+    return content.str();
+}
+
+bool IsBlank(const std::string& line) {
+    return line.find_first_not_of(" \t\r") == std::string::npos;
+}
+
+std::string Millions(std::uint64_t n) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1fM", static_cast<double>(n) / 1e6);
+    return text;
+}
+
+void Build(const std::string& sourcePath, const std::string& outDir,
+           const std::string& variantsPath) {
+    const auto start = Clock::now();
+    std::ifstream source(sourcePath, std::ios::binary);
+    if (!source) throw build::BuildError(build::kExitIoFailure, "cannot read " + sourcePath);
+    const std::string variants = variantsPath.empty() ? std::string() : ReadWholeFile(variantsPath);
+
+    build::OutputFolder folder(outDir);
+    build::CorpusBuilder builder(folder.Path().string(), variants);
+    build::SourceVolume volume;
+    std::string line;
+    std::string error;
+    std::uint64_t lineNo = 0;
+    auto nextReport = start + std::chrono::seconds(2);
+    while (std::getline(source, line)) {
+        ++lineNo;
+        if (IsBlank(line)) continue;
+        try {
+            if (!build::ParseSourceVolume(line, volume, error)) {
+                throw build::BuildError(build::kExitBadInput, error);
+            }
+            builder.AddVolume(volume);
+        } catch (const build::BuildError& e) {
+            if (e.ExitStatus() != build::kExitBadInput) throw;
+            throw build::BuildError(e.ExitStatus(), sourcePath + ":" + std::to_string(lineNo) +
+                                                        ": " + e.what());
+        }
+        if (Clock::now() >= nextReport) {
+            const auto& counts = builder.Counts();
+            std::cerr << "orvale-build: line " << lineNo << ", " << counts.pages << " pages, "
+                      << Millions(counts.characters) << " characters" << std::endl;
+            nextReport = Clock::now() + std::chrono::seconds(2);
+        }
+    }
+    if (source.bad()) throw build::BuildError(build::kExitIoFailure, "cannot read " + sourcePath);
+    if (builder.Counts().volumes == 0) {
+        throw build::BuildError(build::kExitBadInput, sourcePath + ": holds no volume");
+    }
+    std::cerr << "orvale-build: writing the index files" << std::endl;
+    builder.Finish();
+    folder.Commit();
+    const auto& counts = builder.Counts();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::cerr << "orvale-build: " << counts.volumes << " volumes, " << counts.pages << " pages, "
+              << counts.characters << " indexed characters (" << counts.noteCharacters
+              << " in annotations) written to " << outDir << " in " << seconds << " s"
+              << std::endl;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Builds an Orvale corpus folder from a JSON Lines corpus source.", "orvale-build"};
+    std::string sourcePath;
+    std::string outDir;
+    std::string variantsPath;
+    app.add_option("SOURCE", sourcePath, "corpus source: one JSON object per line and volume")
+        ->required();
+    app.add_option("OUTDIR", outDir, "corpus folder to create or replace")->required();
+    app.add_option("--variants", variantsPath,
+                   "variant table (one group of hexadecimal code points per line), copied as "
+                   "yitizi.txt");
+    app.footer(
+        "Exit status: 0 built, 1 a file cannot be read or written, 2 bad arguments or input.");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == 0) return app.exit(e);
+        std::cerr << "orvale-build: " << e.what() << std::endl;
+        return 2;
+    }
+    try {
+        Build(sourcePath, outDir, variantsPath);
+    } catch (const build::BuildError& e) {
+        std::cerr << "orvale-build: " << e.what() << std::endl;
+        return e.ExitStatus();
+    } catch (const std::exception& e) {
+        std::cerr << "orvale-build: " << e.what() << std::endl;
+        return build::kExitIoFailure;
+    }
+    return 0;
+}

@@ -1,0 +1,196 @@
+#include "tools/orvale-build/postingswriter.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "engine/index.h"
+#include "tools/orvale-build/builderror.h"
+#include "tools/orvale-build/packednumber.h"
+
+namespace build {
+namespace {
+
+constexpr std::uint32_t kBlock = engine::kBlockSize;
+constexpr std::uint32_t kNoBlock = 0xFFFFFFFF;
+constexpr std::size_t kMaxEntryBytes = 65535;
+
+void WriteTable(FileWriter& out, const std::vector<std::uint32_t>& values) {
+    std::vector<std::uint8_t> bytes(values.size() * 4);
+    for (std::size_t i = 0; i < values.size(); ++i) PutU32(bytes.data() + 4 * i, values[i]);
+    out.Write(bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+PostingsWriter::PostingsWriter(std::string stem)
+    : m_stem(std::move(stem)),
+      m_spillPath(m_stem + "-idx.spill"),
+      m_spill(std::make_unique<FileWriter>(m_spillPath, 16u << 20)),
+      m_codes(engine::kCodeCount) {}
+
+PostingsWriter::~PostingsWriter() {
+    m_spill.reset();
+    ::unlink(m_spillPath.c_str());
+}
+
+void PostingsWriter::AddPage(std::uint32_t record, const std::uint64_t* keys, std::size_t count) {
+    if (m_entry.size() < 3 * count + 8) m_entry.resize(3 * count + 8);
+    std::size_t i = 0;
+    while (i < count) {
+        const auto code = static_cast<std::uint32_t>(keys[i] >> 32);
+        CodeState& state = m_codes[code];
+        // Positions first, behind room for the longest entry header (3 + 2).
+        std::uint8_t* positions = m_entry.data() + 5;
+        std::size_t length = 0;
+        std::uint32_t previous = 0;
+        std::size_t j = i;
+        for (; j < count && static_cast<std::uint32_t>(keys[j] >> 32) == code; ++j) {
+            const auto position = static_cast<std::uint32_t>(keys[j]);
+            length += static_cast<std::size_t>(
+                WritePacked(j == i ? position : position - previous, positions + length));
+            previous = position;
+        }
+        if (length > kMaxEntryBytes) {
+            throw BuildError(kExitBadInput,
+                             "a character occurs so often on one page that its positions take " +
+                                 std::to_string(length) +
+                                 " bytes; a page entry holds at most 65,535 (split the page)");
+        }
+        std::uint8_t header[5];
+        int headerSize =
+            WritePacked(state.pageCount == 0 ? record : record - state.lastRecord, header);
+        PutU16(header + headerSize, static_cast<std::uint16_t>(length));
+        headerSize += 2;
+        // Place the header right before the positions and append both at once.
+        std::uint8_t* entry = positions - headerSize;
+        std::memcpy(entry, header, static_cast<std::size_t>(headerSize));
+        Append(state, entry, length + static_cast<std::size_t>(headerSize));
+        state.lastRecord = record;
+        ++state.pageCount;
+        i = j;
+    }
+}
+
+void PostingsWriter::Append(CodeState& state, const std::uint8_t* data, std::size_t size) {
+    m_streamBytes += size;
+    if (state.tail == 0) {
+        m_tails.push_back(std::make_unique<std::uint8_t[]>(kBlock));
+        state.tail = static_cast<std::uint32_t>(m_tails.size());
+    }
+    std::uint8_t* block = m_tails[state.tail - 1].get();
+    while (size > 0) {
+        if (state.used == kBlock) SpillTail(state);
+        const std::size_t room = kBlock - state.used;
+        const std::size_t n = std::min(room, size);
+        std::memcpy(block + state.used, data, n);
+        state.used += static_cast<std::uint32_t>(n);
+        data += n;
+        size -= n;
+    }
+}
+
+void PostingsWriter::SpillTail(CodeState& state) {
+    const auto number = static_cast<std::uint32_t>(m_spillNext.size());
+    m_spillNext.push_back(kNoBlock);
+    if (state.spillBlocks == 0) {
+        state.firstSpill = number;
+    } else {
+        m_spillNext[state.lastSpill] = number;
+    }
+    state.lastSpill = number;
+    ++state.spillBlocks;
+    m_spill->Write(m_tails[state.tail - 1].get(), kBlock);
+    state.used = 0;
+}
+
+void PostingsWriter::Finish() {
+    m_spill->Close();
+    std::vector<std::uint32_t> firstBlock(engine::kCodeCount, kNoBlock);
+    std::vector<std::uint32_t> blockCounts(engine::kCodeCount, 0);
+    std::vector<std::uint32_t> pageCounts(engine::kCodeCount, 0);
+    std::vector<std::uint32_t> lastPage(engine::kCodeCount, 0);
+    std::uint64_t blocks = 0;
+    for (std::size_t code = 0; code < m_codes.size(); ++code) {
+        const CodeState& state = m_codes[code];
+        if (state.pageCount == 0) continue;
+        firstBlock[code] = static_cast<std::uint32_t>(blocks);
+        const std::uint32_t chain = state.spillBlocks + 1;
+        blocks += chain;
+        blockCounts[code] = std::min<std::uint32_t>(chain, 0xFFFF);
+        pageCounts[code] = state.pageCount;
+        lastPage[code] = state.lastRecord;
+    }
+    // Block numbers are 32-bit byte offsets / 4096: the file stays below 4 GiB.
+    if (blocks >= (1ull << 32) / kBlock) {
+        throw BuildError(kExitBadInput, "the postings of " + m_stem +
+                                            " exceed 4 GiB, the limit of the index format");
+    }
+    // A postings file of length 0 cannot be mapped: an index without any
+    // postings still gets one (unused) block.
+    m_blockCount = std::max<std::uint32_t>(static_cast<std::uint32_t>(blocks), 1);
+    std::vector<std::uint32_t> nextBlock(m_blockCount, kNoBlock);
+    for (std::size_t code = 0; code < m_codes.size(); ++code) {
+        if (firstBlock[code] == kNoBlock) continue;
+        const std::uint32_t last = firstBlock[code] + m_codes[code].spillBlocks;
+        for (std::uint32_t b = firstBlock[code]; b < last; ++b) nextBlock[b] = b + 1;
+    }
+
+    FileWriter header(m_stem + "-idx.h");
+    WriteTable(header, firstBlock);
+    std::vector<std::uint8_t> words(2 * blockCounts.size());
+    for (std::size_t i = 0; i < blockCounts.size(); ++i) {
+        PutU16(words.data() + 2 * i, static_cast<std::uint16_t>(blockCounts[i]));
+    }
+    header.Write(words.data(), words.size());
+    WriteTable(header, pageCounts);
+    WriteTable(header, lastPage);
+    WriteTable(header, nextBlock);
+    header.Close();
+
+    WritePostings(firstBlock);
+    m_spill.reset();
+    ::unlink(m_spillPath.c_str());
+    m_tails.clear();
+}
+
+void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
+    FileWriter out(m_stem + "-idx.m", 16u << 20);
+    const int spill = ::open(m_spillPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (spill < 0) {
+        throw BuildError(kExitIoFailure, "cannot read " + m_spillPath + ": " + std::strerror(errno));
+    }
+    std::vector<std::uint8_t> block(kBlock);
+    try {
+        for (std::size_t code = 0; code < m_codes.size(); ++code) {
+            if (firstBlock[code] == kNoBlock) continue;
+            const CodeState& state = m_codes[code];
+            std::uint32_t s = state.spillBlocks == 0 ? kNoBlock : state.firstSpill;
+            for (; s != kNoBlock; s = m_spillNext[s]) {
+                const ssize_t n = ::pread(spill, block.data(), kBlock,
+                                          static_cast<off_t>(static_cast<std::uint64_t>(s) * kBlock));
+                if (n != static_cast<ssize_t>(kBlock)) {
+                    throw BuildError(kExitIoFailure, "cannot read " + m_spillPath);
+                }
+                out.Write(block.data(), kBlock);
+            }
+            std::memset(block.data(), 0, kBlock);
+            std::memcpy(block.data(), m_tails[state.tail - 1].get(), state.used);
+            out.Write(block.data(), kBlock);
+        }
+        if (out.Size() == 0) {
+            std::memset(block.data(), 0, kBlock);
+            out.Write(block.data(), kBlock);
+        }
+    } catch (...) {
+        ::close(spill);
+        throw;
+    }
+    ::close(spill);
+    out.Close();
+}
+
+}  // namespace build

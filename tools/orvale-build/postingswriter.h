@@ -1,0 +1,76 @@
+// PostingsWriter: builds one scope's index, <stem>-idx.h and <stem>-idx.m.
+//
+// Pages arrive in ascending record order, each as its (code, position)
+// pairs. Every character code's postings stream grows append-only in a
+// 4,096-byte tail block of its own; a full block goes to a spill file in the
+// output folder, so memory holds one block per code in use, whatever the
+// corpus size. Finish copies every code's blocks, in code order, onto
+// consecutive blocks of the postings file and writes the header tables.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/indexcode.h"
+#include "tools/orvale-build/filewriter.h"
+
+namespace build {
+
+// A page's postings key: code in the high 32 bits, position in the low.
+inline constexpr std::uint64_t PostingKey(std::uint32_t code, std::uint32_t position) {
+    return (static_cast<std::uint64_t>(code) << 32) | position;
+}
+
+class PostingsWriter {
+public:
+    // Creates the spill file <stem>-idx.spill. Throws BuildError on failure.
+    explicit PostingsWriter(std::string stem);
+    ~PostingsWriter();
+    PostingsWriter(const PostingsWriter&) = delete;
+    PostingsWriter& operator=(const PostingsWriter&) = delete;
+
+    // Adds the postings of one page. keys are ascending and distinct, codes
+    // below engine::kCodeCount, positions at most 4,194,303; record is above
+    // the record of every earlier call and at most 4,194,303. Throws
+    // BuildError (bad input) when one code's positions on the page take more
+    // than 65,535 bytes, the most a page entry can hold.
+    void AddPage(std::uint32_t record, const std::uint64_t* keys, std::size_t count);
+
+    // Writes <stem>-idx.h and <stem>-idx.m and removes the spill file.
+    // Throws BuildError on a write failure.
+    void Finish();
+
+    // Bytes of all postings streams so far (without block padding).
+    std::uint64_t StreamBytes() const { return m_streamBytes; }
+    // Blocks of the postings file; valid after Finish.
+    std::uint32_t BlockCount() const { return m_blockCount; }
+
+private:
+    struct CodeState {
+        std::uint32_t lastRecord = 0;
+        std::uint32_t pageCount = 0;
+        std::uint32_t firstSpill = 0;
+        std::uint32_t lastSpill = 0;
+        std::uint32_t spillBlocks = 0;
+        std::uint32_t tail = 0;  // index into m_tails plus one; 0: none yet
+        std::uint32_t used = 0;  // bytes used in the tail block
+    };
+
+    void Append(CodeState& state, const std::uint8_t* data, std::size_t size);
+    void SpillTail(CodeState& state);
+    void WritePostings(std::vector<std::uint32_t>& firstBlock);
+
+    std::string m_stem;
+    std::string m_spillPath;
+    std::unique_ptr<FileWriter> m_spill;
+    std::vector<CodeState> m_codes;
+    std::vector<std::unique_ptr<std::uint8_t[]>> m_tails;
+    std::vector<std::uint32_t> m_spillNext;  // chain of spilled blocks
+    std::vector<std::uint8_t> m_entry;
+    std::uint64_t m_streamBytes = 0;
+    std::uint32_t m_blockCount = 0;
+};
+
+}  // namespace build

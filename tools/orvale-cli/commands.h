@@ -1,0 +1,43 @@
+// The commands of orvale-cli, each taking the corpus folder and its own
+// arguments and returning the exit status: 0 success, 1 the thing asked for
+// does not exist (or the corpus cannot be opened), 2 a refused or malformed
+// request. Data goes to stdout; every failure is one line on stderr.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitMissing = 1;
+inline constexpr int kExitRefused = 2;
+
+enum class SearchScope { Whole, Main, Notes };
+
+struct SearchRequest {
+    std::vector<std::string> keywords;  // UTF-8; joined by single spaces
+    bool anyKeyword = false;            // or instead of and
+    SearchScope scope = SearchScope::Whole;
+    bool variants = true;
+    int entrySlot = 1;
+    bool raw = false;
+    bool json = false;
+};
+
+int RunSearch(const std::string& dataDir, const SearchRequest& request);
+
+// The stored page; with keywords, the page composed with its hits marked.
+int RunPage(const std::string& dataDir, std::uint32_t record,
+            const std::optional<std::string>& keywords, int textLayer, bool variants);
+
+int RunFindPage(const std::string& dataDir, std::uint32_t firstRecord, std::uint32_t pageNo);
+
+int RunCatalogue(const std::string& dataDir);
+
+// The folder of the running executable, or "." when it cannot be told.
+std::string ExecutableFolder();
+
+}  // namespace cli
