@@ -100,6 +100,7 @@ void CIndex::Unload() {
     std::vector<std::uint32_t>().swap(m_lastPage);
     std::vector<std::uint32_t>().swap(m_nextBlock);
     m_blockCount = 0;
+    m_skipTables.Clear();
     m_postings.Close();
     m_list.Close();
     m_loaded = false;
@@ -116,8 +117,11 @@ PostingsTables CIndex::Tables() const {
     tables.view.size = static_cast<std::size_t>(m_postings.Size());
     tables.view.nextBlock = m_nextBlock.data();
     tables.view.blockCount = m_blockCount;
+    tables.skips = &m_skipTables;
     return tables;
 }
+
+void CIndex::SetSkipSpacing(std::uint32_t spacing) { m_skipTables.SetSpacing(spacing); }
 
 std::int32_t CIndex::GetListHeaderValue() const { return m_list.HeaderValue(); }
 

@@ -109,6 +109,9 @@ class CIndex {
     // The parts of the loaded index that matching reads (tables A and D, the
     // mapped postings and table E); all null when not loaded.
     PostingsTables Tables() const;
+    // Entries between the checkpoints that let cursors jump ahead (tuning and
+    // tests; the results never depend on it).
+    void SetSkipSpacing(std::uint32_t spacing);
 
   private:
     // Checks every term of a query against the fixed arrays before anything
@@ -127,6 +130,7 @@ class CIndex {
     std::uint32_t m_blockCount = 0;
     bool m_loaded = false;
 
+    mutable SkipTables m_skipTables;
     HitList m_hits;
     VariantTable m_variants;
     SearchStatus m_lastStatus = SearchStatus::Ok;

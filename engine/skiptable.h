@@ -26,16 +26,17 @@ struct SkipCheckpoint {
 using SkipTable = std::vector<SkipCheckpoint>;
 
 class SkipTables {
-public:
+  public:
     // Entries between checkpoints; codes with fewer than twice as many entries
     // get an empty table.
     void SetSpacing(std::uint32_t spacing);
+    std::uint32_t Spacing() const { return m_spacing; }
     void Clear();
     // The table of code, built on first use.
     const SkipTable& For(int code, std::uint32_t firstBlock, std::uint32_t lastPage,
                          const PostingsView& view);
 
-private:
+  private:
     std::uint32_t m_spacing = 32;
     std::vector<std::unique_ptr<SkipTable>> m_tables;
 };

@@ -1,5 +1,7 @@
 #include "engine/termmatcher.h"
 
+#include <algorithm>
+
 #include "engine/indexcode.h"
 
 namespace engine {
@@ -18,6 +20,31 @@ bool TermMatcher::NextEntry(Cursor& c) {
     }
     c.page += delta;
     c.remaining = static_cast<std::int32_t>(length);
+    ++c.entry;
+    return true;
+}
+
+bool TermMatcher::AdvanceTo(Cursor& c, std::uint32_t target) {
+    // Checkpoints pay off only for jumps that may pass one; short ones walk.
+    if (c.skips != nullptr && target - c.page >= m_jumpPages && c.checkpoint < c.skips->size()) {
+        const auto begin = c.skips->begin() + static_cast<std::ptrdiff_t>(c.checkpoint);
+        auto it =
+            std::upper_bound(begin, c.skips->end(), target,
+                             [](std::uint32_t t, const SkipCheckpoint& s) { return t < s.page; });
+        c.checkpoint = static_cast<std::size_t>(it - c.skips->begin());
+        if (it != begin) {
+            --it;
+            if (it->entry > c.entry) {
+                c.in.Restore(it->mark);
+                c.page = it->previousPage;
+                c.entry = it->entry - 1;
+                c.remaining = 0;
+            }
+        }
+    }
+    while (c.page < target) {
+        if (!NextEntry(c)) return false;
+    }
     return true;
 }
 
@@ -35,6 +62,12 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         Cursor& c = m_cursors[i];
         const int code = plan.code[i];
         c.lastPage = tables.lastPage[code];
+        c.entry = 0;
+        c.checkpoint = 0;
+        m_jumpPages = tables.skips == nullptr ? 0 : tables.skips->Spacing();
+        c.skips = tables.skips == nullptr
+                      ? nullptr
+                      : &tables.skips->For(code, tables.firstBlock[code], c.lastPage, tables.view);
         c.in.Open(tables.view, tables.firstBlock[code]);
         std::uint32_t delta = 0;
         std::uint32_t length = 0;
@@ -75,19 +108,18 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         }
         for (int i = 0; i < n; ++i) {
             Cursor& c = m_cursors[i];
-            while (c.page < target) {
-                if (!NextEntry(c)) return true;
-            }
+            if (c.page < target && !AdvanceTo(c, target)) return true;
         }
     }
 }
 
 std::uint32_t TermMatcher::CountPositions(Cursor& c) {
-    std::uint32_t count = 0;
-    do {
-        c.in.ReadPosition(c.remaining);
-        ++count;
-    } while (c.remaining > 0);
+    // Every entry holds at least one position.
+    if (c.remaining <= 0) {
+        m_damaged = true;
+        return 0;
+    }
+    const std::uint32_t count = c.in.CountRestOfEntry(c.remaining);
     if (c.in.Damaged()) {
         m_damaged = true;
         return 0;

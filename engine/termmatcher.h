@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/postingscursor.h"
+#include "engine/skiptable.h"
 #include "engine/termplan.h"
 
 namespace engine {
@@ -20,6 +21,7 @@ struct PostingsTables {
     const std::uint32_t* firstBlock = nullptr;  // table A, kCodeCount entries
     const std::uint32_t* lastPage = nullptr;    // table D, kCodeCount entries
     PostingsView view;
+    SkipTables* skips = nullptr;  // checkpoints built on first use, or none
 };
 
 inline constexpr std::uint32_t kNoPostings = 0xFFFFFFFF;
@@ -43,10 +45,16 @@ class TermMatcher {
         std::uint32_t page = 0;      // record index of the current entry
         std::uint32_t lastPage = 0;  // record index of the code's last entry
         std::int32_t remaining = 0;  // position bytes left in the current entry
+        std::uint32_t entry = 0;     // number of the current entry in the stream
+        const SkipTable* skips = nullptr;
+        std::size_t checkpoint = 0;  // first checkpoint not yet passed
     };
 
     // Moves cursor c to its next page entry. False when its postings end.
     bool NextEntry(Cursor& c);
+    // Moves cursor c to its first entry at or after page target, jumping by
+    // its checkpoints when far behind. False when its postings end first.
+    bool AdvanceTo(Cursor& c, std::uint32_t target);
     // Matches the positions of page P; returns the number of hit places (at
     // most 1 without countHits).
     std::uint32_t MatchPage(const TermPlan& plan, bool countHits);
@@ -56,6 +64,7 @@ class TermMatcher {
 
     Cursor m_cursors[kMaxCursors];
     std::int64_t m_v[kMaxCursors];
+    std::uint32_t m_jumpPages = 0;
     bool m_damaged = false;
 };
 

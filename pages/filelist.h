@@ -80,8 +80,8 @@ class CFileList {
 
     // The same bytes and count as ComposeHitPage with the keyword string that
     // lists every spelling obtainable from the choices (first unit varying
-    // slowest, each spelling followed by a space), without enumerating the
-    // spellings that cannot match the page. When a choice list offers a
+    // slowest, members in list order, spellings joined by single spaces),
+    // without enumerating the spellings that cannot match the page. When a choice list offers a
     // separator beside other units, the words of a spelling depend on the
     // choice: the spellings are then enumerated one by one, and more than
     // kMaxEnumeratedSpellings of them answer 0 with html untouched.

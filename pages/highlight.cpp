@@ -10,17 +10,51 @@ namespace {
 constexpr std::size_t kNotFound = std::string_view::npos;
 constexpr std::size_t kGapBytes = 3;
 
-// Finds a needle from ever-increasing positions. The last answer is kept: it
-// stays the first occurrence as long as the next start does not pass it, so
-// repeated attempts on a long run do not search the same bytes again.
+// The tags of a run: from a '<' met outside a tag up to the next '>' (or the
+// end of the run), the same way the page parser cuts them.
+class TagSpans {
+  public:
+    explicit TagSpans(std::string_view text) {
+        for (std::size_t open = text.find('<'); open != kNotFound;) {
+            const std::size_t close = text.find('>', open);
+            const std::size_t end = close == kNotFound ? text.size() : close + 1;
+            m_spans.push_back(Span{open, end});
+            open = text.find('<', end);
+        }
+    }
+
+    // Whether the bytes [position, position + length) lie outside every tag.
+    bool OutsideTags(std::size_t position, std::size_t length) const {
+        const auto next =
+            std::upper_bound(m_spans.begin(), m_spans.end(), position,
+                             [](std::size_t value, const Span& span) { return value < span.end; });
+        return next == m_spans.end() || next->begin >= position + length;
+    }
+
+  private:
+    struct Span {
+        std::size_t begin;
+        std::size_t end;
+    };
+    std::vector<Span> m_spans;
+};
+
+// Finds a needle (outside tags, when tags are given) from ever-increasing
+// positions. The last answer is kept: it stays the first occurrence as long
+// as the next start does not pass it, so repeated attempts on a long run do
+// not search the same bytes again.
 class ForwardFinder {
   public:
-    ForwardFinder(std::string_view text, std::string_view needle)
-        : m_text(text), m_needle(needle) {}
+    ForwardFinder(std::string_view text, std::string_view needle, const TagSpans* tags)
+        : m_text(text), m_needle(needle), m_tags(tags) {}
 
     std::size_t From(std::size_t start) {
         if (!m_valid || start < m_from || (m_found != kNotFound && start > m_found)) {
             m_found = m_text.find(m_needle, start);
+            while (m_found != kNotFound && m_tags != nullptr &&
+                   !m_tags->OutsideTags(m_found, m_needle.size())) {
+                m_found = m_text.find(m_needle, m_found + 1);
+            }
             m_valid = true;
         }
         m_from = start;
@@ -30,19 +64,11 @@ class ForwardFinder {
   private:
     std::string_view m_text;
     std::string_view m_needle;
+    const TagSpans* m_tags;
     bool m_valid = false;
     std::size_t m_from = 0;
     std::size_t m_found = kNotFound;
 };
-
-// The first barrier starting in [start, limit), or kNotFound.
-std::size_t BarrierBefore(std::string_view text, std::string_view barrier, std::size_t start,
-                          std::size_t limit) {
-    const std::size_t stop = std::min(text.size(), limit + barrier.size() - 1);
-    if (start >= stop) return kNotFound;
-    const std::size_t at = text.substr(0, stop).find(barrier, start);
-    return at < limit ? at : kNotFound;
-}
 
 }  // namespace
 
@@ -93,11 +119,18 @@ namespace {
 // where that piece left it; after a complete match it lies behind the match.
 class RunMatcher {
   public:
-    RunMatcher(std::string_view run, const std::vector<Seg>& segs) : m_run(run), m_segs(segs) {
+    RunMatcher(std::string_view run, const std::vector<Seg>& segs)
+        : m_run(run),
+          m_segs(segs),
+          m_tags(run),
+          m_paragraphs(run, kParagraphBarrier, nullptr),
+          m_headings(run, kHeadingBarrier, nullptr) {
         m_finders.reserve(segs.size());
-        for (const Seg& s : segs) m_finders.emplace_back(run, s.text);
+        for (const Seg& s : segs) m_finders.emplace_back(run, s.text, &m_tags);
         m_found.reserve(segs.size());
     }
+    RunMatcher(const RunMatcher&) = delete;
+    RunMatcher& operator=(const RunMatcher&) = delete;
 
     std::size_t Position() const { return m_cur; }
     const std::vector<std::size_t>& Found() const { return m_found; }
@@ -129,13 +162,13 @@ class RunMatcher {
         if (s.type == kSegAfterStar) {
             const std::size_t p = m_finders[i].From(m_cur);
             const std::size_t limit = p == kNotFound ? end : p;
-            const std::size_t x1 = BarrierBefore(m_run, kParagraphBarrier, m_cur, limit);
-            if (x1 != kNotFound) {
+            const std::size_t x1 = m_paragraphs.From(m_cur);
+            if (x1 != kNotFound && x1 < limit) {
                 m_cur = x1 + kParagraphBarrier.size();
                 return false;
             }
-            const std::size_t x2 = BarrierBefore(m_run, kHeadingBarrier, m_cur, limit);
-            if (x2 != kNotFound) {
+            const std::size_t x2 = m_headings.From(m_cur);
+            if (x2 != kNotFound && x2 < limit) {
                 m_cur = x2 + kHeadingBarrier.size();
                 return false;
             }
@@ -165,6 +198,9 @@ class RunMatcher {
 
     std::string_view m_run;
     const std::vector<Seg>& m_segs;
+    TagSpans m_tags;
+    ForwardFinder m_paragraphs;
+    ForwardFinder m_headings;
     std::vector<ForwardFinder> m_finders;
     std::vector<std::size_t> m_found;
     std::size_t m_cur = 0;

@@ -3,6 +3,8 @@
 // numbered anchor. Keywords and text are UTF-8 and compared bytewise; '*'
 // stands for any stretch of text that does not cross "<p>" or "<h4>", '?'
 // for exactly three bytes (one character of the basic plane beyond U+07FF).
+// A piece matches only text outside tags: marks written into a tag would
+// break the page's markup (and the parse of the next keyword's pass).
 #pragma once
 
 #include <cstdint>

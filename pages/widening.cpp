@@ -94,6 +94,9 @@ struct Word {
 // Offers the spellings of one word other than its first-choice spelling, in
 // lexicographic order of choices, extending only prefixes that may mark.
 void OfferOtherSpellings(const VariantChoices& choices, Word word, PassRunner& runner) {
+    bool hasOthers = false;
+    for (std::size_t i = word.begin; i < word.end; ++i) hasOthers |= choices[i].size() > 1;
+    if (!hasOthers) return;
     const std::size_t length = word.end - word.begin;
     std::vector<std::size_t> choice(length, 0);
     std::vector<bool> chosen(length, false);

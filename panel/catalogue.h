@@ -15,7 +15,8 @@
 // Tree control items follow a separate rule: a category is a top-level item;
 // any other record becomes the last child of the item of the most recent
 // record one level up (orphans included), or a top-level item when there is
-// none. TreeItems() lists them in insertion order.
+// none or its level is outside 2..20. TreeItems() lists them in insertion
+// order.
 //
 // Owns every node and record; hands out const references valid until the
 // next load or destruction. Not thread-safe.

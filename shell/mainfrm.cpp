@@ -74,7 +74,14 @@ CMainFrame::CMainFrame(FrameConfig config, CMessageBoxes& messages, QWidget* par
     UpdateCommands();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The panes die after this body: nothing they signal may reach the frame.
+    disconnect(qApp, nullptr, this, nullptr);
+    if (m_view) disconnect(m_view, nullptr, this, nullptr);
+    if (m_leftForm) disconnect(m_leftForm, nullptr, this, nullptr);
+    if (m_toolBar) disconnect(m_toolBar, nullptr, this, nullptr);
+    for (QAction* action : std::as_const(m_actions)) disconnect(action, nullptr, this, nullptr);
+}
 
 void CMainFrame::CreateClient() {
     m_splitter = new ST_SplitterWnd(0, true, this);

@@ -63,10 +63,13 @@ std::size_t TextBytes(const QString& text) {
 
 CVoraView::CVoraView(Notify notify, QWidget* parent)
     : QWebEngineView(parent), m_notify(std::move(notify)) {
-    auto* profile = new QWebEngineProfile(this);  // off the record: nothing kept on disk
+    // Off the record: nothing is kept on disk. The profile belongs to the
+    // page, so the page always goes first, as the engine requires.
+    auto* profile = new QWebEngineProfile;
     profile->setUrlRequestInterceptor(new LocalOnlyInterceptor(profile));
     profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     auto* page = new QWebEnginePage(profile, this);
+    profile->setParent(page);
     QWebEngineSettings* s = page->settings();
     s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
@@ -90,8 +93,9 @@ CVoraView::CVoraView(Notify notify, QWidget* parent)
 }
 
 CVoraView::~CVoraView() {
-    // The page must go before the profile it was made with.
-    delete page();
+    // Whatever the page signals while it goes must not reach a half-destroyed view.
+    disconnect(this, nullptr, nullptr, nullptr);
+    if (QWebEnginePage* shown = page()) disconnect(shown, nullptr, this, nullptr);
 }
 
 void CVoraView::OnInitialUpdate() { setUrl(QUrl(QStringLiteral("about:blank"))); }
@@ -133,7 +137,11 @@ void CVoraView::CutClipboardText() {
     if (!text.isEmpty() && TextBytes(text) > kCopyLimitBytes) clipboard->setText(CutText(text));
 }
 
-void CVoraView::OnSelectAll() { triggerPageAction(QWebEnginePage::SelectAll); }
+void CVoraView::OnSelectAll() {
+    // The engine selects in its focused frame: give the page the focus first.
+    setFocus(Qt::OtherFocusReason);
+    triggerPageAction(QWebEnginePage::SelectAll);
+}
 
 QPrinter& CVoraView::Printer() {
     if (!m_printer) {

@@ -387,6 +387,25 @@ class Deduplicator:
 # The sources, one function per title
 
 
+def collection_poems(pkg, files, bios, dedup, title_key="title"):
+    """The poems of a large collection as (units, author), in file order,
+    without exact repeats; an author's biography comes with the author's
+    first poem."""
+    introduced = set()
+    for folder, file in files:
+        for poem in pkg.records(folder, file):
+            title, author = text_of(poem.get(title_key)), text_of(poem.get("author"))
+            lines = lines_of(poem.get("paragraphs"))
+            if not dedup.fresh(title, author, lines):
+                continue
+            bio = ""
+            if author not in introduced:
+                introduced.add(author)
+                bio = bios.get(author, "")
+            note = text_of(poem.get("notes")) or text_of(poem.get("prologue"))
+            yield poem_units(title, author, lines, note, bio), author
+
+
 def work_head(title, author="", abstract="", author_note=""):
     """The opening of a work: its name with its abstract, then its author."""
     return poem_units(title, author, (), abstract, author_note)
@@ -443,31 +462,18 @@ def import_shi(pkg, cat, stats):
             cat.volume(category, "御定全唐詩", name, units)
 
     for era, title in (("tang", "全唐詩"), ("song", "全宋詩")):
-        bios = biographies(pkg.records("quantangshi", f"authors.{era}.json"), "name", "desc")
         dedup = Deduplicator()
-        extra = []
+        poems = collection_poems(
+            pkg,
+            [("quantangshi", f) for f in pkg.numbered("quantangshi", f"poet.{era}.")],
+            biographies(pkg.records("quantangshi", f"authors.{era}.json"), "name", "desc"),
+            dedup,
+        )
+        cat.split(category, title, poems, author_range_namer)
+        stats["duplicates"] += dedup.dropped
         if era == "tang":
-            extra = [("唐诗补录.json", pkg.records("quantangshi", "唐诗补录.json"))]
-        files = [(f, None) for f in pkg.numbered("quantangshi", f"poet.{era}.")]
-
-        def poems(files=files, bios=bios, dedup=dedup):
-            introduced = set()
-            for file, _ in files:
-                for poem in pkg.records("quantangshi", file):
-                    title_, author = text_of(poem.get("title")), text_of(poem.get("author"))
-                    lines = lines_of(poem.get("paragraphs"))
-                    if not dedup.fresh(title_, author, lines):
-                        continue
-                    bio = ""
-                    if author not in introduced:
-                        introduced.add(author)
-                        bio = bios.get(author, "")
-                    yield poem_units(title_, author, lines, text_of(poem.get("notes")), bio), author
-
-        cat.split(category, title, poems(), author_range_namer)
-        for file, records in extra:
             units = []
-            for poem in records:
+            for poem in pkg.records("quantangshi", "唐诗补录.json"):
                 units += poem_units(
                     text_of(poem.get("title")),
                     text_of(poem.get("author")),
@@ -475,7 +481,6 @@ def import_shi(pkg, cat, stats):
                     text_of(poem.get("notes")),
                 )
             cat.volume(category, title, "補遺", units)
-        stats["duplicates"] += dedup.dropped
 
     def shuimo():
         for poem in pkg.records("shuimotangshi", "shuimotangshi.json"):
@@ -507,22 +512,8 @@ def import_ci(pkg, cat, stats):
     category = "詞"
     bios = biographies(pkg.records("songci", "author.song.json"), "name", "description", joined_biography)
     dedup = Deduplicator()
-
-    def songci():
-        introduced = set()
-        for file in pkg.numbered("songci", "ci.song."):
-            for ci in pkg.records("songci", file):
-                title, author = text_of(ci.get("rhythmic")), text_of(ci.get("author"))
-                lines = lines_of(ci.get("paragraphs"))
-                if not dedup.fresh(title, author, lines):
-                    continue
-                bio = ""
-                if author not in introduced:
-                    introduced.add(author)
-                    bio = bios.get(author, "")
-                yield poem_units(title, author, lines, text_of(ci.get("prologue")), bio), author
-
-    cat.split(category, "宋詞", songci())
+    files = [("songci", f) for f in pkg.numbered("songci", "ci.song.")]
+    cat.split(category, "宋詞", collection_poems(pkg, files, bios, dedup, title_key="rhythmic"))
     stats["duplicates"] += dedup.dropped
 
     def three_hundred():

@@ -46,7 +46,8 @@ if [[ ! -f "$package/package.json" || ! -d "$package/dist" ]]; then
   command -v npm >/dev/null || fail "npm is needed to fetch the texts (apt-get install npm)"
   say "installing the npm package chinese-poetry into $npm_prefix (about 85 MB)"
   mkdir -p "$npm_prefix"
-  npm install --prefix "$npm_prefix" --prefer-offline --no-audit --no-fund --loglevel=error chinese-poetry
+  npm install --prefix "$npm_prefix" --prefer-offline --no-audit --no-fund --loglevel=error chinese-poetry ||
+    fail "npm could not install chinese-poetry into $npm_prefix"
 fi
 
 unihan=$(dpkg -L unicode-data 2>/dev/null | grep '/Unihan_Variants\.txt\.bz2$' | head -n 1 || true)

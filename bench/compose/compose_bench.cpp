@@ -69,10 +69,13 @@ std::string TypicalPage() {
 
 class ComposeFixture : public benchmark::Fixture {
   public:
-    void SetUp(benchmark::State&) override {
+    void SetUp(benchmark::State& state) override {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "bench-compose-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) return;
+        if (mkdtemp(pattern.data()) == nullptr) {
+            state.SkipWithError("cannot create a temporary folder");
+            return;
+        }
         m_dir = pattern;
         const std::string page = TypicalPage();
         std::string name = "詩\\唐詩選\\0012.htm";
@@ -88,7 +91,7 @@ class ComposeFixture : public benchmark::Fixture {
         std::string scrambled = page;
         for (char& c : scrambled) c = static_cast<char>(c ^ pages::kScrambleKey);
         std::ofstream(m_dir + "/Index-fl.cnt", std::ios::binary) << scrambled;
-        m_list.Load(m_dir, "Index");
+        if (!m_list.Load(m_dir, "Index")) state.SkipWithError("cannot load the page store");
     }
 
     void TearDown(benchmark::State&) override {

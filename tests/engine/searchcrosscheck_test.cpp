@@ -163,6 +163,8 @@ TEST(SearchCrossCheckTest, MatchesBruteForceOnRandomCorpora) {
         ASSERT_TRUE(enginetest::WriteCorpus(dir.Path(), pages, kGroups, form, order, seed));
         CIndex index;
         ASSERT_TRUE(index.Load(dir.Path(), "Index", Full));
+        // Dense checkpoints make the cursors jump even on these tiny corpora.
+        if (seed % 2 == 0) index.SetSkipSpacing(1 + seed % 3);
 
         for (int q = 0; q < 80; ++q) {
             std::vector<std::u16string> terms(1 + pick(3));

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -142,6 +143,7 @@ void ReaderWindowTest::MakeFrame(const QString& dataDir) {
     m_frame = std::make_unique<CMainFrame>(config, m_boxes);
     m_frame->resize(1200, 800);
     m_frame->show();
+    m_frame->activateWindow();
     QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
     QTRY_COMPARE(View()->url().toString(), QStringLiteral("about:blank"));
 }
@@ -150,7 +152,12 @@ void ReaderWindowTest::Search(const QString& text) {
     Form()->SelectTab(1);
     QLineEdit* field = Form()->KeywordBox()->Field();
     field->clear();
-    QTest::keyClicks(field, text);
+    field->setFocus();
+    // CJK text arrives from an input method as a committed string.
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(field, &commit);
+    QCOMPARE(field->text(), text);
     QTest::keyClick(field, Qt::Key_Return);
 }
 
@@ -220,8 +227,13 @@ void ReaderWindowTest::typedSearchFillsSummaryAndRows() {
     QCOMPARE(row->text(2), QStringLiteral("巻一"));
     QCOMPARE(row->text(3), QStringLiteral("1"));
     QCOMPARE(list->RecordIndexAt(0), 0);
-    // One result page: the paging row stays hidden.
-    QVERIFY(!Form()->Control(panel::kIdcPrevResultPage)->isVisible());
+    // One result page: the paging row shows "1" and "/1" with both buttons off.
+    QVERIFY(Form()->Control(panel::kIdcPrevResultPage)->isVisible());
+    QVERIFY(!Form()->Control(panel::kIdcPrevResultPage)->isEnabled());
+    QVERIFY(!Form()->Control(panel::kIdcNextResultPage)->isEnabled());
+    QVERIFY(qobject_cast<QLineEdit*>(Form()->Control(panel::kIdcResultPageEdit))->isReadOnly());
+    QCOMPARE(qobject_cast<QLabel*>(Form()->Control(panel::kIdcResultPageCount))->text(),
+             QStringLiteral("/1"));
     QVERIFY(m_messages.empty());
 }
 
@@ -304,8 +316,10 @@ void ReaderWindowTest::selectingRowShowsComposedPageAtFirstHit() {
             file.endsWith(QStringLiteral("windows2.html")));
     QCOMPARE(QFileInfo(file).absolutePath(),
              QString::fromStdString(Form()->PageDisplay().Folder()));
-    QCOMPARE(QFileInfo(QFileInfo(file).absolutePath()).permissions() & 0x0777,
-             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QCOMPARE(QFileInfo(QFileInfo(file).absolutePath()).permissions() & others,
+             QFile::Permissions());
     QCOMPARE(Form()->PageDisplay().HitCount(), 4);
     QCOMPARE(Form()->PageDisplay().CurrentHit(), 0);
     QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("name=\"0000\"")));

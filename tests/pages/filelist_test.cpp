@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <random>
+
 #include "pages/pagenumber.h"
 #include "tests/pages/storefixture.h"
 
@@ -256,6 +258,44 @@ TEST_F(FileListTest, TruncatedLastRecordDoesNotCount) {
     std::int64_t record = 0;
     EXPECT_FALSE(list.FindPage(0, 12, record));
     EXPECT_EQ(record, 3);
+}
+
+// Random record numbers and names: every answer stays inside the files.
+TEST_F(FileListTest, RandomRecordsNeverReadOutsideTheFiles) {
+    std::mt19937 random(5);
+    const std::string content(64, 'c');
+    for (int round = 0; round < 200; ++round) {
+        const std::uint32_t width = 1 + random() % 12;
+        std::string header = Le32(random()) + Le32(width) + std::string(kHeaderBlockSize, '\0');
+        const int records = static_cast<int>(random() % 6);
+        for (int r = 0; r < records; ++r) {
+            for (std::uint32_t i = 0; i < width; ++i) header += "\\.0123x\0"[random() % 8];
+            const std::uint32_t end = random() % 2 ? random() % 80 : random();
+            const std::uint32_t length = random() % 2 ? random() % 80 : random();
+            header += Le32(end) + Le32(length);
+        }
+        if (records > 0) header.resize(header.size() - random() % 3);
+        store.WriteFile("Index-fl.h", header);
+        store.WriteFile("Index-fl.cnt", content);
+        ASSERT_TRUE(list.Load(store.Dir(), "Index"));
+        for (std::uint32_t r = 0; r < static_cast<std::uint32_t>(records) + 2; ++r) {
+            std::uint32_t size = 0;
+            std::string page;
+            std::string html;
+            std::int32_t number = 0;
+            std::int64_t found = 0;
+            if (list.GetPageSize(r, size)) {
+                EXPECT_LE(size, content.size());
+                EXPECT_TRUE(list.ReadPage(r, page));
+                EXPECT_EQ(page.size(), size);
+            } else {
+                EXPECT_FALSE(list.ReadPage(r, page));
+            }
+            list.GetPageNumber(r, number);
+            list.FindPage(r, random() % 20, found);
+            list.ComposeHitPage(r, html, u"c", static_cast<int>(r % 3));
+        }
+    }
 }
 
 }  // namespace

@@ -166,6 +166,25 @@ TEST(HighlightRun, TenMatchesGetAnchorsZeroToNine) {
     EXPECT_EQ(counter, 10);
 }
 
+TEST(HighlightRun, PiecesMatchOnlyOutsideTags) {
+    struct Case {
+        std::string run;
+        std::string keyword;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"<span title=\"甲\">甲</span>", "甲", "<span title=\"甲\">" + Hit(0, "甲") + "</span>"},
+        {"<a>a</a>", "a", "<a>" + Hit(0, "a") + "</a>"},
+        {"甲<b>乙", "甲?乙", Hit(0, "甲") + Marked(Anchor(1) + "<b>") + Hit(2, "乙")},
+        {"<甲乙", "乙", "<甲乙"},  // an unclosed '<' runs to the end
+        {"甲<x 乙>乙", "甲*乙", Hit(0, "甲") + "<x 乙>" + Hit(1, "乙")},
+    };
+    for (const Case& c : cases) {
+        std::int32_t counter = 0;
+        EXPECT_EQ(Highlight(c.run, c.keyword, counter), c.expected) << c.run << " / " << c.keyword;
+    }
+}
+
 TEST(HighlightRun, EarlierMarksSplitLaterMatches) {
     std::int32_t counter = 0;
     const std::string marked = Highlight("甲乙", "甲", counter);

@@ -63,9 +63,15 @@ TEST_F(WideningTest, EqualsTheFullExpansionOnRandomSmallCases) {
         for (std::string& cell : cells) {
             const std::size_t length = 3 + pick(14);
             for (std::size_t i = 0; i < length; ++i) {
-                switch (pick(12)) {
+                switch (pick(16)) {
                     case 0:
                         cell += "<p>";
+                        break;
+                    case 12:
+                        cell += "<i title=乙>";
+                        break;
+                    case 13:
+                        cell += "<";  // a stray '<' makes the text up to the next '>' a tag
                         break;
                     case 1:
                         cell += kOpener;

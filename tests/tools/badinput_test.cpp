@@ -35,10 +35,9 @@ std::vector<BadCase> BadCases() {
     std::vector<BadCase> cases = {
         {"malformed JSON", kGood + "\n" + R"({"category": "c", )" + "\n", 2, "malformed JSON"},
         {"not an object", "[1, 2]\n", 1, "one JSON object"},
-        {"missing volume", kGood + "\n\n" + Line(R"("category": "c", "title": "t", )" + onePage),
-         3, "missing field \"volume\""},
-        {"missing runs", Line(names + R"("pages": [{"title": "x"}])"), 1,
-         "missing field \"runs\""},
+        {"missing volume", kGood + "\n\n" + Line(R"("category": "c", "title": "t", )" + onePage), 3,
+         "missing field \"volume\""},
+        {"missing runs", Line(names + R"("pages": [{"title": "x"}])"), 1, "missing field \"runs\""},
         {"name too long",
          Line(R"("category": ")" + Repeat("詩", 100) + R"(", "title": "t", "volume": "v", )" +
               onePage),
@@ -50,18 +49,14 @@ std::vector<BadCase> BadCases() {
         {"first_page too large", Line(names + R"("first_page": 65536, )" + onePage), 1,
          "first_page"},
         {"first_page negative", Line(names + R"("first_page": -1, )" + onePage), 1, "first_page"},
-        {"first_page a string", Line(names + R"("first_page": "1", )" + onePage), 1,
-         "first_page"},
+        {"first_page a string", Line(names + R"("first_page": "1", )" + onePage), 1, "first_page"},
         {"last page number beyond 65535",
-         Line(names + R"("first_page": 65535, "pages": [{"runs": []}, {"runs": []}])"), 1,
-         "65535"},
+         Line(names + R"("first_page": 65535, "pages": [{"runs": []}, {"runs": []}])"), 1, "65535"},
         {"no pages", Line(names + R"("pages": [])"), 1, "at least one page"},
         {"run of a wrong type", Line(names + R"("pages": [{"runs": ["甲", 5]}])"), 1, "run 2"},
-        {"note not a string", Line(names + R"("pages": [{"runs": [{"note": 1}]}])"), 1,
-         "\"note\""},
-        {"name holding U+0000", Line(R"("category": "a\u0000b", "title": "t", "volume": "v", )" +
-                                     onePage),
-         1, "U+0000"},
+        {"note not a string", Line(names + R"("pages": [{"runs": [{"note": 1}]}])"), 1, "\"note\""},
+        {"name holding U+0000",
+         Line(R"("category": "a\u0000b", "title": "t", "volume": "v", )" + onePage), 1, "U+0000"},
         {"positions of one character beyond an entry",
          kGood + "\n" + Line(names + R"("pages": [{"runs": [")" + Repeat("甲", 70000) + R"("]}])"),
          2, "65,535"},
@@ -158,9 +153,8 @@ TEST(BuilderOutput, ReplacesAnOldCorpusButNoOtherFolder) {
     EXPECT_EQ(ReadFile(dir / "out" / "notes.md"), "mine\n");
 
     WriteFile(dir / "file", "x");
-    EXPECT_EQ(RunProgram(BuildExe(), {(dir / "one.jsonl").string(), (dir / "file").string()})
-                  .status,
-              2);
+    EXPECT_EQ(
+        RunProgram(BuildExe(), {(dir / "one.jsonl").string(), (dir / "file").string()}).status, 2);
     EXPECT_EQ(ReadFile(dir / "file"), "x");
 }
 

@@ -36,14 +36,14 @@ const char* const kSource =
 const char* const kVariants = "7532,4E59\r\n,,\n\n4E19,4E19\n7532,4E01\n";
 
 class BuiltCorpus : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         s_dir = new TempDir;
         WriteFile(*s_dir / "source.jsonl", kSource);
         WriteFile(*s_dir / "variants.txt", kVariants);
-        s_run = new RunResult(RunProgram(BuildExe(), {(*s_dir / "source.jsonl").string(),
-                                                      (*s_dir / "corpus").string(), "--variants",
-                                                      (*s_dir / "variants.txt").string()}));
+        s_run = new RunResult(RunProgram(
+            BuildExe(), {(*s_dir / "source.jsonl").string(), (*s_dir / "corpus").string(),
+                         "--variants", (*s_dir / "variants.txt").string()}));
     }
     static void TearDownTestSuite() {
         delete s_run;
@@ -66,10 +66,10 @@ TEST_F(BuiltCorpus, WritesTheTenFilesAndNothingElse) {
         names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{
-                         "Index-fl.cnt", "Index-fl.h", "Index-idx.h", "Index-idx.m",
-                         "Index_content-idx.h", "Index_content-idx.m", "Index_desc-idx.h",
-                         "Index_desc-idx.m", "kvt.dir", "yitizi.txt"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Index-fl.cnt", "Index-fl.h", "Index-idx.h",
+                                               "Index-idx.m", "Index_content-idx.h",
+                                               "Index_content-idx.m", "Index_desc-idx.h",
+                                               "Index_desc-idx.m", "kvt.dir", "yitizi.txt"}));
     EXPECT_EQ(ReadFile(Corpus() / "yitizi.txt"), kVariants);
     // Nothing of the build is left beside the corpus.
     std::size_t siblings = 0;
@@ -85,10 +85,10 @@ TEST_F(BuiltCorpus, CatalogueIsDepthFirstAndReturningNamesMakeNewRecords) {
         int level, docID, docNo, curFileName;
     };
     const Expected expected[] = {
-        {u"詩", 1, 1, 4, 11},   {u"唐詩", 2, 1, 3, 11}, {u"巻一", 3, 1, 2, 11},
-        {u"巻二", 3, 3, 1, 1},  {u"宋詩", 2, 4, 1, 1},  {u"巻一", 3, 4, 1, 1},
-        {u"文", 1, 5, 1, 1},    {u"唐詩", 2, 5, 1, 1},  {u"巻一", 3, 5, 1, 1},
-        {u"詩", 1, 6, 1, 1},    {u"唐詩", 2, 6, 1, 1},  {u"巻三", 3, 6, 1, 1},
+        {u"詩", 1, 1, 4, 11},  {u"唐詩", 2, 1, 3, 11}, {u"巻一", 3, 1, 2, 11},
+        {u"巻二", 3, 3, 1, 1}, {u"宋詩", 2, 4, 1, 1},  {u"巻一", 3, 4, 1, 1},
+        {u"文", 1, 5, 1, 1},   {u"唐詩", 2, 5, 1, 1},  {u"巻一", 3, 5, 1, 1},
+        {u"詩", 1, 6, 1, 1},   {u"唐詩", 2, 6, 1, 1},  {u"巻三", 3, 6, 1, 1},
     };
     const auto records = ReadCatalogue(Corpus());
     ASSERT_EQ(records.size(), std::size(expected));
@@ -208,7 +208,8 @@ TEST(Builder, LongStreamsCrossBlocksAndUseLongPackedNumbers) {
     far += "甲";
     line += R"(, {"runs": [")" + far + R"("]}]})";
     WriteFile(dir / "s.jsonl", line + "\n");
-    const RunResult run = RunProgram(BuildExe(), {(dir / "s.jsonl").string(), (dir / "c").string()});
+    const RunResult run =
+        RunProgram(BuildExe(), {(dir / "s.jsonl").string(), (dir / "c").string()});
     ASSERT_EQ(run.status, 0) << run.err;
 
     const IndexFiles index = ReadIndex(dir / "c", "Index");

@@ -21,7 +21,7 @@ const char* const kSource =
     "\n";
 
 class Cli : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         s_dir = new TempDir;
         WriteFile(*s_dir / "source.jsonl", kSource);
@@ -149,11 +149,35 @@ TEST_F(Cli, FindPageSearchesOnFromTheFirstRecord) {
     EXPECT_EQ(Run({"find-page", "2", "1"}).out, "2\n");
 }
 
+#ifdef ORVALE_HAVE_ROWS_COMMAND
+TEST_F(Cli, SearchRowsAndCatalogueCoverTheCatalogue) {
+    const RunResult rows = Run({"search", "--no-variants", "甲"});
+    EXPECT_EQ(rows.status, 0) << rows.err;
+    EXPECT_EQ(rows.out, "詩\t唐詩\t巻一\t11\t0\t2\n詩\t唐詩\t巻一\t12\t1\t1\n");
+    EXPECT_EQ(rows.err, "全部で 2 頁で、3 箇所でした。\n");
+    const RunResult json = Run({"search", "--json", "--entry", "4", "丁"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("\"record\":2"), std::string::npos) << json.out;
+    const RunResult empty = Run({"search", "--entry", "99", "甲"});
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_EQ(empty.err, "検索範囲をまた指定していません。\n");
+
+    const RunResult catalogue = Run({"catalogue"});
+    EXPECT_EQ(catalogue.status, 0);
+    EXPECT_EQ(catalogue.out,
+              "name=詩\tdocID=1\tdocNo=3\tcurFileName=11\n"
+              "\tname=唐詩\tdocID=1\tdocNo=3\tcurFileName=11\n"
+              "\t\tname=巻一\tdocID=1\tdocNo=2\tcurFileName=11\n"
+              "\t\tname=巻二\tdocID=3\tdocNo=1\tcurFileName=1\n");
+}
+#endif
+
 TEST_F(Cli, DataDefaultsToTheProgramsFolder) {
     TempDir dir;
     std::filesystem::copy(*s_dir / "corpus", dir / "corpus");
     std::filesystem::copy_file(CliExe(), dir / "corpus" / "orvale-cli");
-    const RunResult run = RunProgram((dir / "corpus" / "orvale-cli").string(), {"find-page", "0", "12"});
+    const RunResult run =
+        RunProgram((dir / "corpus" / "orvale-cli").string(), {"find-page", "0", "12"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "1\n");
     const RunResult help = RunProgram(CliExe(), {"--help"});

@@ -23,7 +23,7 @@ std::uint16_t U16(const std::string& bytes, std::size_t at) {
 // A cursor over one code's chain, following the reading rules: the move to
 // the next block happens before a read at offset 4,096.
 class ChainReader {
-public:
+  public:
     ChainReader(const IndexFiles& index, const std::string& postings, std::uint32_t first)
         : m_index(index), m_postings(postings), m_block(first) {
         m_ok = Enter(first);
@@ -57,7 +57,7 @@ public:
         return ((b0 & 0x3Fu) << 16) | (b1 << 8) | Byte();
     }
 
-private:
+  private:
     bool Enter(std::uint32_t block) {
         if (static_cast<std::uint64_t>(block + 1ull) * 4096 > m_postings.size() ||
             !m_seen.insert(block).second) {
@@ -101,7 +101,7 @@ PageStore ReadPageStore(const std::filesystem::path& dir) {
         PageRecord record;
         record.name = header.substr(at, width);
         record.name.resize(record.name.find('\0') == std::string::npos ? width
-                                                                        : record.name.find('\0'));
+                                                                       : record.name.find('\0'));
         record.endOffset = U32(header, at + width);
         record.length = U32(header, at + width + 4);
         if (record.endOffset > content.size() || record.length > record.endOffset) {

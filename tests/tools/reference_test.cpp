@@ -48,7 +48,7 @@ std::string JsonString(std::u32string_view text) {
 }
 
 class RandomCorpus {
-public:
+  public:
     explicit RandomCorpus(unsigned seed) : m_random(seed) {
         const int volumes = Uniform(1, 5);
         for (int v = 0; v < volumes; ++v) {
@@ -93,12 +93,15 @@ public:
         }
         return term;
     }
-    int Uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
+    int Uniform(int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(m_random);
+    }
 
-private:
+  private:
     char32_t RandomTextChar() {
         const int pick = Uniform(0, 19);
-        if (pick < 14) return kIndexed[static_cast<std::size_t>(pick % 3 == 0 ? pick % 5 : pick % 2)];
+        if (pick < 14)
+            return kIndexed[static_cast<std::size_t>(pick % 3 == 0 ? pick % 5 : pick % 2)];
         if (pick < 17) return kIndexed[static_cast<std::size_t>(Uniform(2, 4))];
         if (pick == 17) return U'。';
         if (pick == 18) return U'a';
@@ -120,7 +123,8 @@ char32_t GroupOf(char32_t c) {
 std::u32string ScopeText(const Page& page, int scope) {
     std::u32string text;
     for (const Run& run : page) {
-        if ((scope == engine::Desc && !run.note) || (scope == engine::Content && run.note)) continue;
+        if ((scope == engine::Desc && !run.note) || (scope == engine::Content && run.note))
+            continue;
         for (const char32_t c : run.text) {
             if (kIndexed.find(c) != std::u32string::npos) text += c;
         }
@@ -173,7 +177,8 @@ std::map<std::uint32_t, std::uint32_t> ScanTerm(const std::vector<Page>& pages,
             }
         }
         if (segment == 0) {
-            if (!bases[0].empty()) result[static_cast<std::uint32_t>(r)] = static_cast<std::uint32_t>(bases[0].size());
+            if (!bases[0].empty())
+                result[static_cast<std::uint32_t>(r)] = static_cast<std::uint32_t>(bases[0].size());
             continue;
         }
         for (const int b1 : bases[0]) {
@@ -203,7 +208,8 @@ Expected ScanQuery(const std::vector<Page>& pages, const std::vector<std::u16str
         } else if (anyTerm) {
             const std::size_t before = expected.pages.size();
             for (const auto& [page, count] : found) {
-                const auto at = std::find(expected.pages.begin(), expected.pages.begin() + static_cast<long>(before), page);
+                const auto at = std::find(expected.pages.begin(),
+                                          expected.pages.begin() + static_cast<long>(before), page);
                 if (at == expected.pages.begin() + static_cast<long>(before)) {
                     expected.pages.push_back(page);
                     expected.counts.push_back(count);
@@ -234,9 +240,9 @@ TEST(BuilderAndEngine, SearchesAgreeWithABruteForceScan) {
         TempDir dir;
         WriteFile(dir / "source.jsonl", corpus.Source());
         WriteFile(dir / "variants.txt", kVariants);
-        const RunResult run = RunProgram(BuildExe(), {(dir / "source.jsonl").string(),
-                                                      (dir / "corpus").string(), "--variants",
-                                                      (dir / "variants.txt").string()});
+        const RunResult run =
+            RunProgram(BuildExe(), {(dir / "source.jsonl").string(), (dir / "corpus").string(),
+                                    "--variants", (dir / "variants.txt").string()});
         ASSERT_EQ(run.status, 0) << run.err;
         for (const int scope : {engine::Full, engine::Desc, engine::Content}) {
             engine::CIndex index;
@@ -260,10 +266,12 @@ TEST(BuilderAndEngine, SearchesAgreeWithABruteForceScan) {
                     index.SearchAnd(buffer, true, variants);
                 }
                 ASSERT_EQ(index.LastStatus(), engine::SearchStatus::Ok);
-                const Expected expected = ScanQuery(corpus.Pages(), terms, anyTerm, scope, variants);
+                const Expected expected =
+                    ScanQuery(corpus.Pages(), terms, anyTerm, scope, variants);
                 const auto count = static_cast<std::size_t>(index.HitPageCount());
-                const std::vector<std::uint32_t> pages(index.GetHitPages().begin(),
-                                                       index.GetHitPages().begin() + static_cast<long>(count));
+                const std::vector<std::uint32_t> pages(
+                    index.GetHitPages().begin(),
+                    index.GetHitPages().begin() + static_cast<long>(count));
                 std::string trace;
                 for (const char16_t u : query) trace += Utf8(std::u32string(1, u));
                 SCOPED_TRACE("scope " + std::to_string(scope) + (anyTerm ? " or " : " and ") +

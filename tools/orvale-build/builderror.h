@@ -12,12 +12,12 @@ inline constexpr int kExitIoFailure = 1;
 inline constexpr int kExitBadInput = 2;
 
 class BuildError : public std::runtime_error {
-public:
+  public:
     BuildError(int exitStatus, const std::string& message)
         : std::runtime_error(message), m_exitStatus(exitStatus) {}
     int ExitStatus() const { return m_exitStatus; }
 
-private:
+  private:
     int m_exitStatus;
 };
 

@@ -16,7 +16,7 @@ inline constexpr std::size_t kMaxCatalogueRecords = 9999;
 inline constexpr std::size_t kCatalogueRecordSize = 216;
 
 class CatalogueWriter {
-public:
+  public:
     // Adds a volume of pageCount pages starting at record index firstRecord,
     // its first page numbered firstPage; returns the volume's 1-based slot.
     // Throws BuildError (bad input) when the catalogue would exceed 9,999
@@ -30,7 +30,7 @@ public:
     // Writes kvt.dir. Throws BuildError on failure.
     void Write(const std::string& path) const;
 
-private:
+  private:
     struct Record {
         std::string name;
         std::int32_t level;

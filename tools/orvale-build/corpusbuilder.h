@@ -32,7 +32,7 @@ struct BuildCounts {
 };
 
 class CorpusBuilder {
-public:
+  public:
     // Creates the output files in dir. variantTable is the verbatim content
     // of the variant table (empty for none). Throws BuildError.
     CorpusBuilder(const std::string& dir, std::string variantTable);
@@ -48,7 +48,7 @@ public:
 
     const BuildCounts& Counts() const { return m_counts; }
 
-private:
+  private:
     void IndexPage(std::uint32_t record, const SourcePage& page);
 
     std::string m_dir;

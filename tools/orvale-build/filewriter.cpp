@@ -22,7 +22,8 @@ FileWriter::~FileWriter() {
 }
 
 void FileWriter::Fail(const char* what) const {
-    throw BuildError(kExitIoFailure, std::string(what) + " " + m_path + ": " + std::strerror(errno));
+    throw BuildError(kExitIoFailure,
+                     std::string(what) + " " + m_path + ": " + std::strerror(errno));
 }
 
 void FileWriter::Write(const void* data, std::size_t size) {
@@ -33,7 +34,8 @@ void FileWriter::Write(const void* data, std::size_t size) {
             const ssize_t n = ::write(m_fd, bytes, size);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) Fail("cannot write");
-            bytes += n, size -= static_cast<std::size_t>(n), m_flushed += static_cast<std::uint64_t>(n);
+            bytes += n, size -= static_cast<std::size_t>(n),
+                m_flushed += static_cast<std::uint64_t>(n);
         }
         return;
     }

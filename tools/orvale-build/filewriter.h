@@ -10,7 +10,7 @@
 namespace build {
 
 class FileWriter {
-public:
+  public:
     // Creates (or truncates) path for writing. Throws BuildError on failure.
     explicit FileWriter(std::string path, std::size_t bufferSize = 8u << 20);
     ~FileWriter();
@@ -28,7 +28,7 @@ public:
     int Descriptor() const { return m_fd; }
     const std::string& Path() const { return m_path; }
 
-private:
+  private:
     void Flush();
     [[noreturn]] void Fail(const char* what) const;
 

@@ -65,8 +65,8 @@ void Build(const std::string& sourcePath, const std::string& outDir,
             builder.AddVolume(volume);
         } catch (const build::BuildError& e) {
             if (e.ExitStatus() != build::kExitBadInput) throw;
-            throw build::BuildError(e.ExitStatus(), sourcePath + ":" + std::to_string(lineNo) +
-                                                        ": " + e.what());
+            throw build::BuildError(e.ExitStatus(),
+                                    sourcePath + ":" + std::to_string(lineNo) + ": " + e.what());
         }
         if (Clock::now() >= nextReport) {
             const auto& counts = builder.Counts();
@@ -86,8 +86,7 @@ void Build(const std::string& sourcePath, const std::string& outDir,
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::cerr << "orvale-build: " << counts.volumes << " volumes, " << counts.pages << " pages, "
               << counts.characters << " indexed characters (" << counts.noteCharacters
-              << " in annotations) written to " << outDir << " in " << seconds << " s"
-              << std::endl;
+              << " in annotations) written to " << outDir << " in " << seconds << " s" << std::endl;
 }
 
 }  // namespace

@@ -17,10 +17,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<std::string_view, 11> kCorpusFiles = {
-    "Index-fl.h",         "Index-fl.cnt",         "Index-idx.h",      "Index-idx.m",
-    "Index_content-idx.h", "Index_content-idx.m", "Index_desc-idx.h", "Index_desc-idx.m",
-    "kvt.dir",            "yitizi.txt",           "kvt.txt"};
+constexpr std::array<std::string_view, 11> kCorpusFiles = {"Index-fl.h",
+                                                           "Index-fl.cnt",
+                                                           "Index-idx.h",
+                                                           "Index-idx.m",
+                                                           "Index_content-idx.h",
+                                                           "Index_content-idx.m",
+                                                           "Index_desc-idx.h",
+                                                           "Index_desc-idx.m",
+                                                           "kvt.dir",
+                                                           "yitizi.txt",
+                                                           "kvt.txt"};
 
 [[noreturn]] void FailIo(const std::string& what, const fs::path& path, int error) {
     throw BuildError(kExitIoFailure, what + " " + path.string() + ": " + std::strerror(error));
@@ -69,7 +76,8 @@ OutputFolder::OutputFolder(const std::string& target) {
     if (ec) FailIo("cannot create", parent, ec.value());
     m_temp = parent / ("." + name + ".build-" + std::to_string(::getpid()));
     fs::remove_all(m_temp, ec);
-    if (!fs::create_directory(m_temp, ec)) FailIo("cannot create", m_temp, ec ? ec.value() : EEXIST);
+    if (!fs::create_directory(m_temp, ec))
+        FailIo("cannot create", m_temp, ec ? ec.value() : EEXIST);
 }
 
 OutputFolder::~OutputFolder() {
@@ -82,7 +90,8 @@ void OutputFolder::Commit() {
     CheckTarget(m_target);
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(m_target, ec))) {
-        if (::rename(m_temp.c_str(), m_target.c_str()) != 0) FailIo("cannot create", m_target, errno);
+        if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
+            FailIo("cannot create", m_target, errno);
         m_committed = true;
         return;
     }

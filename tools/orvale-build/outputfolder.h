@@ -14,7 +14,7 @@
 namespace build {
 
 class OutputFolder {
-public:
+  public:
     // Checks the target and creates the temporary folder (and the target's
     // parent folders). Throws BuildError: bad input when the target exists and
     // is not a folder or holds other files; I/O when a folder cannot be made.
@@ -30,7 +30,7 @@ public:
     // True for the names of the files a corpus folder may hold.
     static bool IsCorpusFile(const std::string& name);
 
-private:
+  private:
     std::filesystem::path m_target;
     std::filesystem::path m_temp;
     bool m_committed = false;

@@ -34,7 +34,8 @@ std::uint32_t PageStoreWriter::AddPage(std::string_view name, std::string_view p
                          "the page texts exceed 4 GiB, the limit of the page store's offsets");
     }
     m_scrambled.assign(page);
-    for (char& c : m_scrambled) c = static_cast<char>(static_cast<std::uint8_t>(c) ^ pages::kScrambleKey);
+    for (char& c : m_scrambled)
+        c = static_cast<char>(static_cast<std::uint8_t>(c) ^ pages::kScrambleKey);
     m_content.Write(m_scrambled);
 
     std::array<std::uint8_t, kRecordSize> record{};

@@ -13,7 +13,7 @@
 namespace build {
 
 class PageStoreWriter {
-public:
+  public:
     // Creates both files. Throws BuildError when they cannot be created.
     explicit PageStoreWriter(const std::string& stem);
 
@@ -28,7 +28,7 @@ public:
     // Writes the header and closes both files. Throws BuildError on failure.
     void Finish();
 
-private:
+  private:
     FileWriter m_header;
     FileWriter m_content;
     std::uint32_t m_count = 0;

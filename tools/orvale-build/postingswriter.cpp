@@ -161,7 +161,8 @@ void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
     FileWriter out(m_stem + "-idx.m", 16u << 20);
     const int spill = ::open(m_spillPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (spill < 0) {
-        throw BuildError(kExitIoFailure, "cannot read " + m_spillPath + ": " + std::strerror(errno));
+        throw BuildError(kExitIoFailure,
+                         "cannot read " + m_spillPath + ": " + std::strerror(errno));
     }
     std::vector<std::uint8_t> block(kBlock);
     try {
@@ -170,8 +171,9 @@ void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
             const CodeState& state = m_codes[code];
             std::uint32_t s = state.spillBlocks == 0 ? kNoBlock : state.firstSpill;
             for (; s != kNoBlock; s = m_spillNext[s]) {
-                const ssize_t n = ::pread(spill, block.data(), kBlock,
-                                          static_cast<off_t>(static_cast<std::uint64_t>(s) * kBlock));
+                const ssize_t n =
+                    ::pread(spill, block.data(), kBlock,
+                            static_cast<off_t>(static_cast<std::uint64_t>(s) * kBlock));
                 if (n != static_cast<ssize_t>(kBlock)) {
                     throw BuildError(kExitIoFailure, "cannot read " + m_spillPath);
                 }

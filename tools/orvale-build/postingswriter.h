@@ -24,7 +24,7 @@ inline constexpr std::uint64_t PostingKey(std::uint32_t code, std::uint32_t posi
 }
 
 class PostingsWriter {
-public:
+  public:
     // Creates the spill file <stem>-idx.spill. Throws BuildError on failure.
     explicit PostingsWriter(std::string stem);
     ~PostingsWriter();
@@ -47,7 +47,7 @@ public:
     // Blocks of the postings file; valid after Finish.
     std::uint32_t BlockCount() const { return m_blockCount; }
 
-private:
+  private:
     struct CodeState {
         std::uint32_t lastRecord = 0;
         std::uint32_t pageCount = 0;

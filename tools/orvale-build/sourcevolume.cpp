@@ -55,7 +55,8 @@ SourcePage ParsePage(const Json& page, std::size_t index) {
         if (run.is_string()) {
             result.runs.push_back({false, run.get<std::string>()});
         } else if (run.is_object()) {
-            result.runs.push_back({true, StringField(Field(run, "note", runWhere), "note", runWhere)});
+            result.runs.push_back(
+                {true, StringField(Field(run, "note", runWhere), "note", runWhere)});
         } else {
             throw LineFault{runWhere + "must be a string or an object {\"note\": ...}"};
         }
@@ -108,7 +109,8 @@ bool ParseSourceVolume(std::string_view line, SourceVolume& volume, std::string&
         }
         volume.pages.clear();
         volume.pages.reserve(pages.size());
-        for (std::size_t i = 0; i < pages.size(); ++i) volume.pages.push_back(ParsePage(pages[i], i));
+        for (std::size_t i = 0; i < pages.size(); ++i)
+            volume.pages.push_back(ParsePage(pages[i], i));
     } catch (const LineFault& fault) {
         error = fault.reason;
         return false;

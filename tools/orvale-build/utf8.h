@@ -28,8 +28,7 @@ inline char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
         cp = (static_cast<char32_t>(b0 & 0x0F) << 12) | (cont(1) << 6) | cont(2);
         pos += 3;
     } else {
-        cp = (static_cast<char32_t>(b0 & 0x07) << 18) | (cont(1) << 12) | (cont(2) << 6) |
-             cont(3);
+        cp = (static_cast<char32_t>(b0 & 0x07) << 18) | (cont(1) << 12) | (cont(2) << 6) | cont(3);
         pos += 4;
     }
     return cp;

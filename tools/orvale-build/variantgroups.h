@@ -15,7 +15,7 @@
 namespace build {
 
 class VariantGroups {
-public:
+  public:
     VariantGroups();
     // Parses the content of a variant table.
     explicit VariantGroups(std::string_view content);
@@ -28,7 +28,7 @@ public:
         return {m_codes.data() + m_start[c], m_start[c + 1] - m_start[c]};
     }
 
-private:
+  private:
     std::size_t m_groupCount = 0;
     std::vector<std::uint32_t> m_start;  // per code, into m_codes
     std::vector<std::uint32_t> m_codes;

@@ -73,7 +73,8 @@ int RunSearch(const std::string& dataDir, const SearchRequest& request) {
     } else {
         index.SearchAnd(query, true, request.variants);
     }
-    if (const engine::SearchStatus status = index.LastStatus(); status != engine::SearchStatus::Ok) {
+    if (const engine::SearchStatus status = index.LastStatus();
+        status != engine::SearchStatus::Ok) {
         std::cerr << engine::SearchStatusMessage(status) << std::endl;
         return kExitRefused;
     }
