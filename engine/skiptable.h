@@ -35,10 +35,13 @@ class SkipTables {
     // The table of code, built on first use.
     const SkipTable& For(int code, std::uint32_t firstBlock, std::uint32_t lastPage,
                          const PostingsView& view);
+    // The number of undamaged entries of code's stream, once For(code) ran.
+    std::uint32_t EntryCount(int code) const;
 
   private:
     std::uint32_t m_spacing = 32;
     std::vector<std::unique_ptr<SkipTable>> m_tables;
+    std::vector<std::uint32_t> m_entryCounts;
 };
 
 }  // namespace engine

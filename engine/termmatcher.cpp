@@ -68,6 +68,7 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         c.skips = tables.skips == nullptr
                       ? nullptr
                       : &tables.skips->For(code, tables.firstBlock[code], c.lastPage, tables.view);
+        c.entries = tables.skips == nullptr ? 0 : tables.skips->EntryCount(code);
         c.in.Open(tables.view, tables.firstBlock[code]);
         std::uint32_t delta = 0;
         std::uint32_t length = 0;
@@ -80,36 +81,48 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         c.remaining = static_cast<std::int32_t>(length);
     }
 
+    // Visit the cursors rarest first: the rarest decides which pages the
+    // others have to look at, and they jump there.
+    int order[kMaxCursors];
+    for (int i = 0; i < n; ++i) order[i] = i;
+    std::stable_sort(order, order + n,
+                     [this](int a, int b) { return m_cursors[a].entries < m_cursors[b].entries; });
+    std::uint32_t target = 0;
+    for (int i = 0; i < n; ++i) target = std::max(target, m_cursors[i].page);
+    int agreed = 0;
+    int k = 0;
     for (;;) {
-        std::uint32_t target = m_cursors[0].page;
-        bool together = true;
-        for (int i = 1; i < n; ++i) {
-            const std::uint32_t page = m_cursors[i].page;
-            if (page != target) together = false;
-            if (page > target) target = page;
+        Cursor& c = m_cursors[order[k]];
+        if (c.page < target && !AdvanceTo(c, target)) return true;
+        if (c.page > target) {
+            target = c.page;
+            agreed = 1;
+        } else {
+            ++agreed;
         }
-        if (together) {
-            std::uint32_t hits = 0;
-            if (n > 1) {
-                hits = MatchPage(plan, countHits);
-            } else if (countHits) {
-                hits = CountPositions(m_cursors[0]);
-            } else if (m_cursors[0].remaining > 0) {
-                hits = 1;  // every entry holds at least one position
-            } else {
-                m_damaged = true;
-            }
-            if (hits > 0) {
-                pages.push_back(target);
-                if (countHits) counts.push_back(hits);
-            }
-            if (m_damaged || target == 0xFFFFFFFF) return true;
-            ++target;
+        if (agreed < n) {
+            k = k + 1 == n ? 0 : k + 1;
+            continue;
         }
-        for (int i = 0; i < n; ++i) {
-            Cursor& c = m_cursors[i];
-            if (c.page < target && !AdvanceTo(c, target)) return true;
+        // Every cursor stands on page target.
+        std::uint32_t hits = 0;
+        if (n > 1) {
+            hits = MatchPage(plan, countHits);
+        } else if (countHits) {
+            hits = CountPositions(m_cursors[0]);
+        } else if (m_cursors[0].remaining > 0) {
+            hits = 1;  // every entry holds at least one position
+        } else {
+            m_damaged = true;
         }
+        if (hits > 0) {
+            pages.push_back(target);
+            if (countHits) counts.push_back(hits);
+        }
+        if (m_damaged || target == 0xFFFFFFFF) return true;
+        ++target;
+        agreed = 0;
+        k = 0;
     }
 }
 

@@ -46,6 +46,7 @@ class TermMatcher {
         std::uint32_t lastPage = 0;  // record index of the code's last entry
         std::int32_t remaining = 0;  // position bytes left in the current entry
         std::uint32_t entry = 0;     // number of the current entry in the stream
+        std::uint32_t entries = 0;   // entries of the whole stream, when known
         const SkipTable* skips = nullptr;
         std::size_t checkpoint = 0;  // first checkpoint not yet passed
     };

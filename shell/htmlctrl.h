@@ -15,7 +15,7 @@ namespace shell {
 
 class CHtmlCtrl : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CHtmlCtrl(QWidget* parent = nullptr);
 
     // Takes the placeholder's parent, geometry and object name (its ID),
@@ -26,10 +26,10 @@ public:
     std::optional<QString> Value() const;
     QLineEdit* Field() const { return m_field; }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     QLineEdit* m_field = nullptr;
 };
 

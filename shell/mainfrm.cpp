@@ -17,8 +17,8 @@
 #include "shell/commandids.h"
 #include "shell/messageboxes.h"
 #include "shell/st_splitterwnd.h"
-#include "shell/voraview.h"
 #include "shell/volumesteps.h"
+#include "shell/voraview.h"
 #include "widgets/artwork.h"
 #ifdef ORVALE_HAVE_SPLASH
 #include "shell/splash.h"
@@ -35,8 +35,8 @@ constexpr int kSmallIcon = 143;
 constexpr int kLargeIcon = 128;
 
 // Commands whose enabled state follows a rule.
-constexpr int kRuledCommands[] = {kIdCopy,      kIdSelectAll,  kIdPrint,      kIdPrintSettings,
-                                  kIdFilePrint, kIdPrevPage,   kIdNextPage,   kIdPrevVolume,
+constexpr int kRuledCommands[] = {kIdCopy,       kIdSelectAll, kIdPrint,    kIdPrintSettings,
+                                  kIdFilePrint,  kIdPrevPage,  kIdNextPage, kIdPrevVolume,
                                   kIdNextVolume, kIdPrevHit,   kIdNextHit};
 
 }  // namespace
@@ -132,7 +132,8 @@ void CMainFrame::CreateMenus() {
 
     QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
     QAction* copy = MakeAction(kIdCopy, QStringLiteral("コピー(&C)"));
-    copy->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    copy->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     edit->addAction(copy);
     edit->addAction(MakeAction(kIdSelectAll, QStringLiteral("すべて選択(&Q)")));
 

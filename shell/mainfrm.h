@@ -35,16 +35,16 @@ inline const QString kFirstVolumeMessage =
     QStringLiteral("これ以上戻れません。もう巻一に至っています。");
 
 struct FrameConfig {
-    std::string dataDir;   // corpus folder
-    QString programDir;    // folder of end.exe and help/index.html
-    QString tempRoot;      // where the private page folder is made
+    std::string dataDir;  // corpus folder
+    QString programDir;   // folder of end.exe and help/index.html
+    QString tempRoot;     // where the private page folder is made
     std::string listingPath = "kvt.txt";
     bool allowSplash = true;
 };
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     CMainFrame(FrameConfig config, CMessageBoxes& messages, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
@@ -69,10 +69,10 @@ public:
     QString CompanionPath() const;
     QString HelpPath() const;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void CreateClient();
     void CreateToolBar();
     void CreateMenus();

@@ -17,7 +17,7 @@ inline const QString kOrganisationName = QStringLiteral("Local AppWizard-Generat
 inline const QString kWindowTitle = QStringLiteral("Saryn(Orvale)");
 
 class CMessageBoxes {
-public:
+  public:
     using Presenter =
         std::function<void(QWidget* parent, const QString& caption, const QString& text)>;
 
@@ -31,7 +31,7 @@ public:
     // A function that shows its argument through this object.
     std::function<void(const QString&)> Notifier() const;
 
-private:
+  private:
     Presenter m_presenter;
     QWidget* m_parent = nullptr;
 };

@@ -16,7 +16,7 @@ namespace shell {
 
 class ST_SplitterWnd : public QSplitter {
     Q_OBJECT
-public:
+  public:
     static constexpr int kFirstPaneSize = 260;
     static constexpr int kSecondPaneSize = 100;
 
@@ -42,10 +42,10 @@ public:
     // none or it cannot be read.
     bool RestoreLayout(QSettings& settings);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void HidePane(int index);
     void ShowHiddenPane();
 

@@ -17,7 +17,7 @@ namespace shell {
 class CMainFrame;
 
 class CVoraApp {
-public:
+  public:
     // arguments as QCoreApplication::arguments() (program name first).
     explicit CVoraApp(const QStringList& arguments);
     ~CVoraApp();
@@ -32,7 +32,7 @@ public:
     // Names the application and its settings store (for tests and main).
     static void SetApplicationNames();
 
-private:
+  private:
     QStringList m_arguments;
     AppOptions m_options;
     CMessageBoxes m_messages;

@@ -21,8 +21,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 #include <utility>
 
 #include "shell/commandids.h"
@@ -36,7 +36,7 @@ const QString kCtrlHint = QStringLiteral("マウスの右ボタンでコピー�
 
 // Lets local pages load and nothing else: the shown pages never reach out.
 class LocalOnlyInterceptor : public QWebEngineUrlRequestInterceptor {
-public:
+  public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
     void interceptRequest(QWebEngineUrlRequestInfo& info) override {
         const QString scheme = info.requestUrl().scheme();
@@ -162,9 +162,9 @@ void CVoraView::PrintWithoutDialog() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty()) folder = QDir::homePath();
     QDir().mkpath(folder);
-    const QString name = QStringLiteral("orvale-%1.pdf")
-                             .arg(QDateTime::currentDateTime().toString(
-                                 QStringLiteral("yyyyMMdd-hhmmss-zzz")));
+    const QString name =
+        QStringLiteral("orvale-%1.pdf")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz")));
     const QString path = QDir(folder).filePath(name);
     m_lastPdfPath = path;
     connect(

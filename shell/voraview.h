@@ -23,7 +23,7 @@ namespace shell {
 
 class CVoraView : public QWebEngineView {
     Q_OBJECT
-public:
+  public:
     using Notify = std::function<void(const QString&)>;
 
     explicit CVoraView(Notify notify, QWidget* parent = nullptr);
@@ -54,16 +54,16 @@ public:
     // Where the last print without a printer went; empty otherwise.
     const QString& LastPdfPath() const { return m_lastPdfPath; }
 
-signals:
+  signals:
     // The shown location changed: enable rules may have changed.
     void locationChanged();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
 
-private:
+  private:
     void WatchChild(QObject* child);
     void ShowPageMenu(const QPoint& globalPos);
     void CutClipboardText();

@@ -129,10 +129,14 @@ CXToolBar::CXToolBar(QWidget* parent) : QToolBar(parent) {
 CXToolBar::~CXToolBar() = default;
 
 void CXToolBar::SetItems(const std::vector<int>& commandIds) {
-    clear();
+    // A widget action deletes the button or control it carries.
+    const QList<QAction*> layoutActions = actions();
+    for (QAction* layoutAction : layoutActions) {
+        removeAction(layoutAction);
+        if (layoutAction->parent() == this) delete layoutAction;
+    }
     qDeleteAll(m_commandActions);
     m_commandActions.clear();
-    for (QWidget* button : std::as_const(m_buttons)) delete button;
     m_buttons.clear();
     m_items = commandIds;
     for (int id : m_items) {
@@ -167,15 +171,16 @@ bool CXToolBar::ReplaceItemWithWidget(int commandId, QWidget* widget, int width)
         QAction* command = m_commandActions[i];
         if (command == nullptr || command->data().toInt() != commandId) continue;
         QWidget* button = m_buttons[i];
-        QAction* slot = actionAt(button->geometry().center());
+        QAction* slot = nullptr;
         for (QAction* layoutAction : actions()) {
             if (widgetForAction(layoutAction) == button) slot = layoutAction;
         }
+        if (slot == nullptr) return false;
         widget->setParent(this);
         widget->setFixedWidth(width);
         insertWidget(slot, widget);
         removeAction(slot);
-        button->deleteLater();
+        delete slot;  // and the button with it
         delete command;
         m_commandActions[i] = nullptr;
         m_buttons[i] = nullptr;

@@ -27,7 +27,8 @@ class CXToolBar : public QToolBar {
     ~CXToolBar() override;
 
     // Builds the buttons, one per non-zero ID, separators for 0, replacing any
-    // earlier items. Call before LoadImageStrips (the blend follows this layout).
+    // earlier items (controls put in slots are deleted with them). Call before
+    // LoadImageStrips (the blend follows this layout).
     void SetItems(const std::vector<int>& commandIds);
     // Item IDs in layout order, as given to SetItems (slots keep their ID).
     const std::vector<int>& Items() const;

@@ -51,6 +51,37 @@ TEST(IndexLoadTest, LoadsAndForwardsPageOperations) {
     EXPECT_FALSE(index.GetPageSize(0, size));
 }
 
+TEST(IndexLoadTest, ComposeHitPageWidensWithTheVariantSpellings) {
+    TempDir dir;
+    ASSERT_TRUE(enginetest::WriteCorpus(dir.Path(), {U"\x4E00"}, {{kA, 0x56DB}, {kB, 0x5F0C}}));
+    const std::string page =
+        "<html><head><title>T</title></head><body><table><tr><TD>\xE4\xB8\x80\xE5\x9B\x9B"
+        "\xE4\xBA\x8C\xE5\xBC\x8C\xE5\x9B\x9B\xE5\xBC\x8C</TD><TD>m</TD></tr></table>"
+        "</body></html>";
+    ASSERT_TRUE(WritePageStore(dir.Path(), "Index", {page}, 1, {"0012.htm"}));
+    CIndex index;
+    ASSERT_TRUE(index.Load(dir.Path(), "Index", Full));
+    for (const std::u16string keywords :
+         {u"\x4E00\x4E8C", u"\x4E00 \x4E8C", u"\x56DB\x3000\x4E09"}) {
+        // The widened page is the page composed for every spelling.
+        std::u16string spellings;
+        for (const std::u16string& spelling : index.ExpandVariants(keywords)) {
+            spellings += (spellings.empty() ? u"" : u" ") + spelling;
+        }
+        std::string widened;
+        std::string expected;
+        const std::int32_t anchors = index.ComposeHitPage(0, widened, keywords, 0, true);
+        EXPECT_EQ(anchors, index.PageStore().ComposeHitPage(0, expected, spellings, 0));
+        EXPECT_EQ(widened, expected);
+        EXPECT_GT(anchors, 0);
+        std::string plain;
+        expected.clear();
+        EXPECT_EQ(index.ComposeHitPage(0, plain, keywords, 0, false),
+                  index.PageStore().ComposeHitPage(0, expected, keywords, 0));
+        EXPECT_EQ(plain, expected);
+    }
+}
+
 // Header files of the given size: the five tables, then whole or partial
 // next-block entries. Every stream fits in its first block.
 TEST(IndexLoadTest, HeaderSizes) {

@@ -126,6 +126,45 @@ TEST(PostingsCursorTest, PositionsCountDownTheEntryLength) {
     EXPECT_FALSE(cursor.Damaged());
 }
 
+TEST(PostingsCursorTest, CountRestOfEntry) {
+    struct Case {
+        const char* name;
+        std::size_t at;  // offset of the entry's positions in block 0
+        std::vector<std::uint8_t> bytes;
+        std::int32_t length;
+        std::uint32_t count;
+        bool damaged;
+    };
+    const std::vector<std::uint8_t> ones(20, 0x01);
+    std::vector<std::uint8_t> mixed = ones;
+    mixed.insert(mixed.begin() + 9, {0x80, 0x01, 0xC0, 0x00, 0x01});
+    std::vector<std::uint8_t> pastEnd(8, 0x01);
+    pastEnd.push_back(0x81);
+    const std::vector<Case> cases = {
+        {"one-byte numbers", 0, ones, 20, 20, false},
+        {"mixed forms", 0, mixed, 25, 22, false},
+        {"crossing into the next block", kB - 6, mixed, 25, 22, false},
+        {"one number", 0, {0x05}, 1, 1, false},
+        {"last number runs past the entry", 0, pastEnd, 9, 9, true},
+        {"runs past the entry across blocks", kB - 4, pastEnd, 9, 9, true},
+    };
+    for (const Case& c : cases) {
+        Postings postings(2 * kB, {1, 0xFFFFFFFF});
+        std::fill(postings.bytes.begin(), postings.bytes.end(), 0x7F);
+        postings.Put(c.at, c.bytes);
+        PostingsCursor cursor;
+        cursor.Open(postings.view, 0);
+        cursor.SkipRestOfEntry(static_cast<std::uint32_t>(c.at));
+        std::int32_t remaining = c.length;
+        EXPECT_EQ(cursor.CountRestOfEntry(remaining), c.count) << c.name;
+        EXPECT_EQ(cursor.Damaged(), c.damaged) << c.name;
+        if (!c.damaged) {
+            EXPECT_EQ(remaining, 0) << c.name;
+            EXPECT_EQ(cursor.ReadByte(), 0x7F) << c.name;  // just past the entry
+        }
+    }
+}
+
 TEST(PostingsCursorTest, PositionRunningPastItsEntryIsDamage) {
     Postings postings(kB, {});
     postings.Put(0, {0x81, 0x00});

@@ -24,10 +24,10 @@ TEST(AppOptions, ServerSwitchesSuppressTheSplash) {
         const char* arg;
         bool splash;
     };
-    for (const Case& c : {Case{"-Embedding", false}, Case{"/Automation", false},
-                          Case{"/EMBEDDING", false}, Case{"-automation", false},
-                          Case{"Embedding", true}, Case{"--Embedding", true},
-                          Case{"-Embed", true}, Case{"page.txt", true}}) {
+    for (const Case& c :
+         {Case{"-Embedding", false}, Case{"/Automation", false}, Case{"/EMBEDDING", false},
+          Case{"-automation", false}, Case{"Embedding", true}, Case{"--Embedding", true},
+          Case{"-Embed", true}, Case{"page.txt", true}}) {
         EXPECT_EQ(ParseAppOptions({c.arg}, "p").allowSplash, c.splash) << c.arg;
     }
 }

@@ -17,8 +17,8 @@ CommandState Volume(int firstPage, int pageCount, int page) {
 }
 
 TEST(CommandRules, EditAndPrintFollowTheBlankPage) {
-    for (int id : {kIdCopy, kIdSelectAll, kIdPrint, kIdPrintSettings, kIdPageCopy,
-                   kIdPageSelectAll, kIdFilePrint}) {
+    for (int id : {kIdCopy, kIdSelectAll, kIdPrint, kIdPrintSettings, kIdPageCopy, kIdPageSelectAll,
+                   kIdFilePrint}) {
         CommandState s;
         EXPECT_FALSE(IsCommandEnabled(id, s)) << id;
         s.pageShown = true;

@@ -14,8 +14,8 @@ QString Page(const QString& text, const QString& note = {}) {
     return QStringLiteral("{\"runs\":[%1]}").arg(runs);
 }
 
-QString Volume(const QString& category, const QString& title, const QString& volume,
-               int firstPage, const QStringList& pages) {
+QString Volume(const QString& category, const QString& title, const QString& volume, int firstPage,
+               const QStringList& pages) {
     return QStringLiteral(
                "{\"category\":\"%1\",\"title\":\"%2\",\"volume\":\"%3\",\"first_page\":%4,"
                "\"pages\":[%5]}\n")
@@ -31,12 +31,14 @@ QString BuildFixtureCorpus(const QString& builder, const QString& folder) {
     const QString digits = QStringLiteral("一二三四五六七八九十");
     for (int i = 0; i < 250; ++i) many << Page(QStringLiteral("天命之謂性") + digits[i % 10]);
     const QString source =
-        Volume(QStringLiteral("経部"), QStringLiteral("詩経"), QStringLiteral("巻一"), 1,
-               {Page(QStringLiteral("明月明月明月照高樓"), QStringLiteral("明月注")),
-                Page(QStringLiteral("關關雎鳩在河之洲")), Page(QStringLiteral("窈窕淑女君子好逑"))}) +
-        Volume(QStringLiteral("経部"), QStringLiteral("詩経"), QStringLiteral("巻二"), 1,
-               {Page(QStringLiteral("白雲白雲白雲去不返")), Page(QStringLiteral("求之不得寤寐思服")),
-                Page(QStringLiteral("悠哉悠哉輾轉反側"))}) +
+        Volume(
+            QStringLiteral("経部"), QStringLiteral("詩経"), QStringLiteral("巻一"), 1,
+            {Page(QStringLiteral("明月明月明月照高樓"), QStringLiteral("明月注")),
+             Page(QStringLiteral("關關雎鳩在河之洲")), Page(QStringLiteral("窈窕淑女君子好逑"))}) +
+        Volume(
+            QStringLiteral("経部"), QStringLiteral("詩経"), QStringLiteral("巻二"), 1,
+            {Page(QStringLiteral("白雲白雲白雲去不返")), Page(QStringLiteral("求之不得寤寐思服")),
+             Page(QStringLiteral("悠哉悠哉輾轉反側"))}) +
         Volume(QStringLiteral("経部"), QStringLiteral("書経"), QStringLiteral("巻一"), 5, many) +
         Volume(QStringLiteral("史部"), QStringLiteral("史記"), QStringLiteral("巻一"), 1,
                {Page(QStringLiteral("黄帝者少典之子")), Page(QStringLiteral("姓公孫名曰軒轅"))});
@@ -48,7 +50,8 @@ QString BuildFixtureCorpus(const QString& builder, const QString& folder) {
     QProcess build;
     build.start(builder, {sourcePath, folder});
     if (!build.waitForFinished(60000) || build.exitCode() != 0) {
-        return QStringLiteral("orvale-build failed: ") + QString::fromUtf8(build.readAllStandardError());
+        return QStringLiteral("orvale-build failed: ") +
+               QString::fromUtf8(build.readAllStandardError());
     }
     return {};
 }

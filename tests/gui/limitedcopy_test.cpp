@@ -22,11 +22,11 @@ TEST(LimitedCopy, CutsAtSixHundredBytes) {
     const std::u16string cjk300(300, u'明');
     const std::u16string cjk301(301, u'明');
     const Case cases[] = {
-        {cjk300, 300},                                // exactly at the limit: kept whole
-        {cjk301, 300},                                // one over: the last character goes
-        {std::u16string(599, u'a') + u"明", 599},     // a character is never cut in half
-        {std::u16string(598, u'a') + u"明x", 599},    // 598 + 2 = 600 fits
-        {std::u16string(700, u'a'), 600},             // ASCII counts one byte each
+        {cjk300, 300},                              // exactly at the limit: kept whole
+        {cjk301, 300},                              // one over: the last character goes
+        {std::u16string(599, u'a') + u"明", 599},   // a character is never cut in half
+        {std::u16string(598, u'a') + u"明x", 599},  // 598 + 2 = 600 fits
+        {std::u16string(700, u'a'), 600},           // ASCII counts one byte each
         {std::u16string(299, u'明') + u"\U00020000\U00020000", 301},  // pairs stay whole
     };
     for (const Case& c : cases) {

@@ -23,7 +23,7 @@ struct Shown {
 };
 
 class PageDisplayTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/orvale-pagedisplay-test-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern), nullptr);

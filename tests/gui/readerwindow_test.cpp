@@ -6,9 +6,9 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -59,7 +59,7 @@ QString Html(QWebEnginePage* page) {
 class ReaderWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void init();
     void cleanup();
@@ -91,7 +91,7 @@ private slots:
     void companionStartedAtExit();
     void pageFilesRemovedWithTheWindow();
 
-private:
+  private:
     void MakeFrame(const QString& dataDir);
     void Search(const QString& text);
     QString Summary() const;
@@ -213,7 +213,8 @@ void ReaderWindowTest::menuHoldsEveryCommand() {
     }
     QCOMPARE(m_frame->Action(shell::kIdNextHit)->shortcut(), QKeySequence(Qt::Key_F3));
     QCOMPARE(m_frame->Action(shell::kIdPrevHit)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F3));
-    QVERIFY(m_frame->Action(shell::kIdCopy)->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_C)));
+    QVERIFY(
+        m_frame->Action(shell::kIdCopy)->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_C)));
 }
 
 void ReaderWindowTest::typedSearchFillsSummaryAndRows() {
@@ -271,9 +272,8 @@ void ReaderWindowTest::manyRowsGiveThreeResultPages() {
         bool next;
         QString firstPage;
     };
-    const Step steps[] = {{100, "1", false, true, "5"},
-                          {100, "2", true, true, "105"},
-                          {50, "3", true, false, "205"}};
+    const Step steps[] = {
+        {100, "1", false, true, "5"}, {100, "2", true, true, "105"}, {50, "3", true, false, "205"}};
     for (const Step& step : steps) {
         QCOMPARE(list->topLevelItemCount(), step.rows);
         QCOMPARE(edit->text(), step.edit);
@@ -379,7 +379,8 @@ void ReaderWindowTest::messagesCarryApplicationName() {
     QTest::keyRelease(inner, Qt::Key_Control);
     QCOMPARE(m_messages.size(), std::size_t{2});
     QCOMPARE(m_messages.back().text, QStringLiteral("マウスの右ボタンでコピーして下さい。"));
-    for (const Message& m : m_messages) QCOMPARE(m.caption, QStringLiteral("Sarynシリーズ⑫(Orvale)"));
+    for (const Message& m : m_messages)
+        QCOMPARE(m.caption, QStringLiteral("Sarynシリーズ⑫(Orvale)"));
 }
 
 void ReaderWindowTest::missingCorpusIsReported() {

@@ -143,6 +143,27 @@ TEST_F(Cli, MissingThingsExitOne) {
     EXPECT_EQ(noCorpus.err, "データを開けませんでした。\n");
 }
 
+TEST_F(Cli, ADamagedPageRecordIsAFailedRead) {
+    TempDir dir;
+    std::filesystem::copy(*s_dir / "corpus", dir / "corpus");
+    // Cut the content file inside the last page: its record points past the end.
+    const auto content = dir / "corpus" / "Index-fl.cnt";
+    std::filesystem::resize_file(content, std::filesystem::file_size(content) - 10);
+    const std::string data = (dir / "corpus").string();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"page", "2"}, {"page", "2", "--keywords", "丁"}}) {
+        std::vector<std::string> full = {"--data", data};
+        full.insert(full.end(), args.begin(), args.end());
+        const RunResult run = RunProgram(CliExe(), full);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_NE(run.err.find("cannot be read"), std::string::npos) << run.err;
+    }
+    const RunResult intact = RunProgram(CliExe(), {"--data", data, "page", "1"});
+    EXPECT_EQ(intact.status, 0);
+    EXPECT_EQ(intact.out, ReadPageStore(*s_dir / "corpus").records[1].page);
+}
+
 TEST_F(Cli, FindPageSearchesOnFromTheFirstRecord) {
     EXPECT_EQ(Run({"find-page", "0", "12"}).out, "1\n");
     EXPECT_EQ(Run({"find-page", "0", "1"}).out, "2\n");

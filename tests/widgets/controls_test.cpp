@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPointer>
 #include <QSignalSpy>
 
 #include "widgets/imagestrip.h"
@@ -102,6 +103,15 @@ TEST_F(XToolBarImages, CommandsAndSlots) {
     EXPECT_EQ(bar.CommandAction(11), nullptr);
     EXPECT_FALSE(bar.ReplaceItemWithWidget(11, new QWidget(&bar), 10));
     EXPECT_EQ(bar.Items(), (std::vector<int>{11, 0, 12}));
+
+    // Laying the toolbar out again replaces every item, slot controls included.
+    QPointer<QWidget> placed(control);
+    bar.SetItems({5, 0, 6});
+    EXPECT_TRUE(placed.isNull());
+    EXPECT_EQ(bar.CommandAction(12), nullptr);
+    ASSERT_NE(bar.CommandAction(6), nullptr);
+    bar.CommandAction(6)->trigger();
+    EXPECT_EQ(triggered.last()[0].toInt(), 6);
 }
 
 TEST(ChooseStateFrame, DisabledWinsOverPressedAndPressedOverHover) {

@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
                    "variant table (one group of hexadecimal code points per line), copied as "
                    "yitizi.txt");
     app.footer(
-        "Exit status: 0 built, 1 a file cannot be read or written, 2 bad arguments or input.");
+        "Exit status: 0 built, 1 a file cannot be read or written, 2 bad arguments or input.\n");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

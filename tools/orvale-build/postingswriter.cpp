@@ -1,11 +1,14 @@
 #include "tools/orvale-build/postingswriter.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "engine/index.h"
 #include "tools/orvale-build/builderror.h"
@@ -17,6 +20,8 @@ namespace {
 constexpr std::uint32_t kBlock = engine::kBlockSize;
 constexpr std::uint32_t kNoBlock = 0xFFFFFFFF;
 constexpr std::size_t kMaxEntryBytes = 65535;
+constexpr std::size_t kArenaBytes = 2u << 20;
+constexpr std::uint32_t kBlocksPerArena = kArenaBytes / kBlock;
 
 void WriteTable(FileWriter& out, const std::vector<std::uint32_t>& values) {
     std::vector<std::uint8_t> bytes(values.size() * 4);
@@ -35,6 +40,24 @@ PostingsWriter::PostingsWriter(std::string stem)
 PostingsWriter::~PostingsWriter() {
     m_spill.reset();
     ::unlink(m_spillPath.c_str());
+}
+
+void PostingsWriter::ArenaDeleter::operator()(std::uint8_t* arena) const { std::free(arena); }
+
+std::uint32_t PostingsWriter::NewTail() {
+    if (m_tailCount % kBlocksPerArena == 0) {
+        auto* arena = static_cast<std::uint8_t*>(std::aligned_alloc(kArenaBytes, kArenaBytes));
+        if (arena == nullptr) throw std::bad_alloc();
+        ::madvise(arena, kArenaBytes, MADV_HUGEPAGE);
+        m_arenas.emplace_back(arena);
+    }
+    return ++m_tailCount;
+}
+
+std::uint8_t* PostingsWriter::Tail(const CodeState& state) {
+    const std::uint32_t index = state.tail - 1;
+    return m_arenas[index / kBlocksPerArena].get() +
+           static_cast<std::size_t>(index % kBlocksPerArena) * kBlock;
 }
 
 void PostingsWriter::AddPage(std::uint32_t record, const std::uint64_t* keys, std::size_t count) {
@@ -77,11 +100,8 @@ void PostingsWriter::AddPage(std::uint32_t record, const std::uint64_t* keys, st
 
 void PostingsWriter::Append(CodeState& state, const std::uint8_t* data, std::size_t size) {
     m_streamBytes += size;
-    if (state.tail == 0) {
-        m_tails.push_back(std::make_unique<std::uint8_t[]>(kBlock));
-        state.tail = static_cast<std::uint32_t>(m_tails.size());
-    }
-    std::uint8_t* block = m_tails[state.tail - 1].get();
+    if (state.tail == 0) state.tail = NewTail();
+    std::uint8_t* block = Tail(state);
     while (size > 0) {
         if (state.used == kBlock) SpillTail(state);
         const std::size_t room = kBlock - state.used;
@@ -103,7 +123,7 @@ void PostingsWriter::SpillTail(CodeState& state) {
     }
     state.lastSpill = number;
     ++state.spillBlocks;
-    m_spill->Write(m_tails[state.tail - 1].get(), kBlock);
+    m_spill->Write(Tail(state), kBlock);
     state.used = 0;
 }
 
@@ -154,7 +174,8 @@ void PostingsWriter::Finish() {
     WritePostings(firstBlock);
     m_spill.reset();
     ::unlink(m_spillPath.c_str());
-    m_tails.clear();
+    m_arenas.clear();
+    m_tailCount = 0;
 }
 
 void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
@@ -180,7 +201,7 @@ void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
                 out.Write(block.data(), kBlock);
             }
             std::memset(block.data(), 0, kBlock);
-            std::memcpy(block.data(), m_tails[state.tail - 1].get(), state.used);
+            std::memcpy(block.data(), Tail(state), state.used);
             out.Write(block.data(), kBlock);
         }
         if (out.Size() == 0) {

@@ -54,19 +54,30 @@ class PostingsWriter {
         std::uint32_t firstSpill = 0;
         std::uint32_t lastSpill = 0;
         std::uint32_t spillBlocks = 0;
-        std::uint32_t tail = 0;  // index into m_tails plus one; 0: none yet
+        std::uint32_t tail = 0;  // tail block number plus one; 0: none yet
         std::uint32_t used = 0;  // bytes used in the tail block
     };
 
     void Append(CodeState& state, const std::uint8_t* data, std::size_t size);
     void SpillTail(CodeState& state);
+    std::uint8_t* Tail(const CodeState& state);
+    std::uint32_t NewTail();
+
+    // Tail blocks live in 2 MiB arenas backed by huge pages where the system
+    // allows: every entry lands in a different code's block, and with small
+    // pages the TLB misses dominate the build.
+    struct ArenaDeleter {
+        void operator()(std::uint8_t* arena) const;
+    };
+    using Arena = std::unique_ptr<std::uint8_t, ArenaDeleter>;
     void WritePostings(std::vector<std::uint32_t>& firstBlock);
 
     std::string m_stem;
     std::string m_spillPath;
     std::unique_ptr<FileWriter> m_spill;
     std::vector<CodeState> m_codes;
-    std::vector<std::unique_ptr<std::uint8_t[]>> m_tails;
+    std::vector<Arena> m_arenas;
+    std::uint32_t m_tailCount = 0;
     std::vector<std::uint32_t> m_spillNext;  // chain of spilled blocks
     std::vector<std::uint8_t> m_entry;
     std::uint64_t m_streamBytes = 0;

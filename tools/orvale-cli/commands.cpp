@@ -100,14 +100,13 @@ int RunPage(const std::string& dataDir, std::uint32_t record,
         return kExitMissing;
     }
     std::string bytes;
-    if (!keywords) {
-        if (!index.ReadPage(record, bytes)) {
-            std::cerr << "orvale-cli: page record " << record
-                      << " cannot be read: the page store is damaged" << std::endl;
-            return kExitMissing;
-        }
-        return WriteOut(bytes) ? kExitOk : kExitMissing;
+    if (!index.ReadPage(record, bytes)) {
+        std::cerr << "orvale-cli: page record " << record
+                  << " cannot be read: the page store is damaged" << std::endl;
+        return kExitMissing;
     }
+    if (!keywords) return WriteOut(bytes) ? kExitOk : kExitMissing;
+    bytes.clear();
     const std::int32_t anchors =
         index.ComposeHitPage(record, bytes, keywords16, textLayer, variants && !keywords16.empty());
     if (!WriteOut(bytes)) return kExitMissing;

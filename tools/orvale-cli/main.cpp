@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     app.add_option("--data", dataDir, "corpus folder (default: the folder of this program)");
     app.footer(
         "Exit status: 0 success, 1 not found or the corpus cannot be opened, 2 refused or "
-        "malformed request.");
+        "malformed request.\n");
 
     cli::SearchRequest search;
     std::string scope = "full";
