@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <new>
+#include <unordered_map>
 
 namespace engine {
 namespace {
@@ -212,9 +213,42 @@ int CIndex::RunQuery(std::u16string& query, MergeMode firstMode, MergeMode later
     }
     int total = 0;
     bool first = true;
+    // A term met again in the same query is merged from its first result
+    // instead of being matched again: a query of thousands of repeated terms
+    // then costs what its distinct terms cost.
+    struct TermResult {
+        bool hasCursor = false;
+        std::vector<std::uint32_t> pages;
+        std::vector<std::uint32_t> counts;
+    };
+    std::unordered_map<std::u16string, TermResult> seen;
     ForEachTerm(query, [&](std::u16string_view term) {
-        total += SearchTerm(term, first ? firstMode : laterModes, countHits, useVariants);
+        const MergeMode mode = first ? firstMode : laterModes;
         first = false;
+        // Once an AND result is empty no later term can add to it.
+        if (mode == Intersect && m_hits.m_hitPageCount == 0) return;
+        const auto known = seen.find(std::u16string(term));
+        if (known == seen.end()) {
+            m_termPages.clear();
+            m_termCounts.clear();
+            const int result = SearchTerm(term, mode, countHits, useVariants);
+            total += result;
+            TermResult& kept = seen[std::u16string(term)];
+            kept.hasCursor = !m_termPages.empty() || result != 0;
+            kept.pages = m_termPages;
+            kept.counts = m_termCounts;
+            return;
+        }
+        if (countHits && m_hits.m_hitCounts.size() != m_hits.m_hitPages.size()) {
+            m_hits.Clear();
+            return;
+        }
+        if (!known->second.hasCursor) {
+            if (mode != Union) m_hits.Clear();
+            return;
+        }
+        m_hits.Merge(mode, known->second.pages, known->second.counts, countHits);
+        total += m_hits.m_hitPageCount;
     });
     m_lastStatus = SearchStatus::Ok;
     return total;

@@ -17,9 +17,7 @@ inline constexpr std::uint32_t kPostingsBlockSize = 4096;
 inline constexpr std::uint32_t kMaxPackedValue = 0x3FFFFF;  // 4,194,303
 
 // Number of bytes of the packed number whose first byte is b0.
-// Branch-free: the lengths of the four two-bit prefixes 00, 01, 10, 11 are
-// packed as nibbles (1, 1, 2, 3).
-constexpr int PackedLength(std::uint8_t b0) { return (0x3211 >> ((b0 >> 6) * 4)) & 0xF; }
+constexpr int PackedLength(std::uint8_t b0) { return b0 < 0x80 ? 1 : (b0 < 0xC0 ? 2 : 3); }
 static_assert(PackedLength(0x00) == 1 && PackedLength(0x7F) == 1 && PackedLength(0x80) == 2 &&
               PackedLength(0xBF) == 2 && PackedLength(0xC0) == 3 && PackedLength(0xFF) == 3);
 

@@ -154,7 +154,8 @@ std::uint32_t TermMatcher::MatchPage(const TermPlan& plan, bool countHits) {
         }
     }
 
-    if (groups == 1) return MatchPhrase(n, countHits);
+    if (groups == 1) return n == 2 ? MatchPair(countHits) : MatchPhrase(n, countHits);
+    if (groups == 2 && n == 2) return MatchStarPair(countHits);
 
     std::uint32_t hits = 0;
     for (;;) {
@@ -238,6 +239,85 @@ std::uint32_t TermMatcher::MatchPhrase(int n, bool countHits) {
             ++target;
         }
     }
+}
+
+std::uint32_t TermMatcher::MatchPair(bool countHits) {
+    // MatchPhrase for two cursors, with their state in registers.
+    PostingsCursor& first = m_cursors[0].in;
+    PostingsCursor& second = m_cursors[1].in;
+    std::int32_t firstLeft = m_cursors[0].remaining;
+    std::int32_t secondLeft = m_cursors[1].remaining;
+    std::int64_t u = m_v[0];
+    std::int64_t w = m_v[1];
+    std::uint32_t hits = 0;
+    for (;;) {
+        if (u < w) {
+            if (firstLeft <= 0) break;
+            u += first.ReadPosition(firstLeft);
+            if (first.Damaged()) [[unlikely]]
+                break;
+        } else if (w < u) {
+            if (secondLeft <= 0) break;
+            w += second.ReadPosition(secondLeft);
+            if (second.Damaged()) [[unlikely]]
+                break;
+        } else {
+            ++hits;
+            if (!countHits || firstLeft <= 0) break;
+            u += first.ReadPosition(firstLeft);
+            if (first.Damaged() || secondLeft <= 0) [[unlikely]]
+                break;
+            w += second.ReadPosition(secondLeft);
+            if (second.Damaged()) [[unlikely]]
+                break;
+        }
+    }
+    m_cursors[0].remaining = firstLeft;
+    m_cursors[1].remaining = secondLeft;
+    if (first.Damaged() || second.Damaged()) m_damaged = true;
+    return hits;
+}
+
+std::uint32_t TermMatcher::MatchStarPair(bool countHits) {
+    // The general iteration for one cursor before the asterisk (u) and one
+    // after it (w), with their state in registers.
+    PostingsCursor& first = m_cursors[0].in;
+    PostingsCursor& second = m_cursors[1].in;
+    std::int32_t firstLeft = m_cursors[0].remaining;
+    std::int32_t secondLeft = m_cursors[1].remaining;
+    std::int64_t u = m_v[0];
+    std::int64_t w = m_v[1];
+    std::uint32_t hits = 0;
+    for (;;) {
+        if (w < u) {
+            if (secondLeft <= 0) break;
+            w += second.ReadPosition(secondLeft);
+            if (second.Damaged()) [[unlikely]]
+                break;
+        } else if (w - u > kMaxStarReach) {
+            if (firstLeft <= 0) break;
+            u += first.ReadPosition(firstLeft);
+            if (first.Damaged()) [[unlikely]]
+                break;
+        } else {
+            ++hits;
+            if (!countHits || firstLeft <= 0) break;
+            const bool secondToo = w == u;
+            u += first.ReadPosition(firstLeft);
+            if (first.Damaged()) [[unlikely]]
+                break;
+            if (secondToo) {
+                if (secondLeft <= 0) break;
+                w += second.ReadPosition(secondLeft);
+                if (second.Damaged()) [[unlikely]]
+                    break;
+            }
+        }
+    }
+    m_cursors[0].remaining = firstLeft;
+    m_cursors[1].remaining = secondLeft;
+    if (first.Damaged() || second.Damaged()) m_damaged = true;
+    return hits;
 }
 
 }  // namespace engine

@@ -59,8 +59,11 @@ class TermMatcher {
     // Matches the positions of page P; returns the number of hit places (at
     // most 1 without countHits).
     std::uint32_t MatchPage(const TermPlan& plan, bool countHits);
-    // MatchPage for a term of one segment.
+    // MatchPage for a term of one segment, and for one of two cursors.
     std::uint32_t MatchPhrase(int n, bool countHits);
+    std::uint32_t MatchPair(bool countHits);
+    // MatchPage for one cursor, an asterisk, one cursor.
+    std::uint32_t MatchStarPair(bool countHits);
     std::uint32_t CountPositions(Cursor& c);
 
     Cursor m_cursors[kMaxCursors];

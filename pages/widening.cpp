@@ -1,5 +1,6 @@
 #include "pages/widening.h"
 
+#include <algorithm>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -93,7 +94,11 @@ struct Word {
 
 // Offers the spellings of one word other than its first-choice spelling, in
 // lexicographic order of choices, extending only prefixes that may mark.
-void OfferOtherSpellings(const VariantChoices& choices, Word word, PassRunner& runner) {
+// Each extension takes one step of budget: ASCII units (wildcards, or
+// members of an absurd variant table) cannot be pruned by the page, so
+// without a bound a long keyword of them would never finish.
+void OfferOtherSpellings(const VariantChoices& choices, Word word, PassRunner& runner,
+                         std::uint64_t& budget) {
     bool hasOthers = false;
     for (std::size_t i = word.begin; i < word.end; ++i) hasOthers |= choices[i].size() > 1;
     if (!hasOthers) return;
@@ -125,6 +130,8 @@ void OfferOtherSpellings(const VariantChoices& choices, Word word, PassRunner& r
             --depth;
             continue;
         }
+        if (budget == 0) return;
+        --budget;
         const char16_t unit = list[choice[depth]];
         spelling.push_back(unit);
         if (choice[depth] > 0) ++varied;
@@ -197,10 +204,35 @@ bool StretchesFitRun(std::string_view keyword, std::string_view run) {
     return true;
 }
 
+namespace {
+std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& html,
+                             const VariantChoices& choices, int textLayer,
+                             std::uint64_t maxEnumerated);
+}  // namespace
+
 std::int32_t ComposeWidened(std::string_view page, int parity, std::string& html,
                             const VariantChoices& choices, int textLayer,
                             std::uint64_t maxEnumerated) {
     if (choices.empty()) return 0;
+    // A member listed twice only repeats spellings already offered.
+    VariantChoices distinctChoices = choices;
+    for (auto& list : distinctChoices) {
+        std::vector<char16_t> distinct;
+        for (char16_t unit : list) {
+            if (std::find(distinct.begin(), distinct.end(), unit) == distinct.end()) {
+                distinct.push_back(unit);
+            }
+        }
+        list.swap(distinct);
+    }
+    return ComposeDistinct(page, parity, html, distinctChoices, textLayer, maxEnumerated);
+}
+
+namespace {
+
+std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& html,
+                             const VariantChoices& choices, int textLayer,
+                             std::uint64_t maxEnumerated) {
     bool wordsVary = false;
     for (const auto& list : choices) {
         if (list.empty()) return 0;  // no spelling at all
@@ -228,9 +260,12 @@ std::int32_t ComposeWidened(std::string_view page, int parity, std::string& html
         for (std::size_t i = word.begin; i < word.end; ++i) first.push_back(choices[i][0]);
         runner.Offer(first);
     }
+    std::uint64_t budget = maxEnumerated;
     for (std::size_t j = words.size(); j > 0; --j)
-        OfferOtherSpellings(choices, words[j - 1], runner);
+        OfferOtherSpellings(choices, words[j - 1], runner, budget);
     return runner.Anchors();
 }
+
+}  // namespace
 
 }  // namespace pages

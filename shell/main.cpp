@@ -12,6 +12,8 @@
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
+// A termination signal arrived (read on the UI thread only).
+bool g_terminationRequested = false;
 
 void OnTerminationSignal(int) {
     const char byte = 1;
@@ -19,13 +21,15 @@ void OnTerminationSignal(int) {
 }
 
 // SIGTERM, SIGINT and SIGHUP close the window the ordinary way, so the
-// layout is saved and the private page folder is removed.
+// layout is saved and the private page folder is removed. Installed before
+// the window is built: a signal during start-up is acted on once it stands.
 void CloseOnTerminationSignals(shell::CVoraApp& reader) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [&reader] {
         char byte = 0;
         [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+        g_terminationRequested = true;
         if (reader.Frame()) reader.Frame()->close();
         QApplication::quit();
     });
@@ -42,7 +46,13 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     shell::CVoraApp reader(QCoreApplication::arguments());
-    if (!reader.InitInstance()) return 2;
     CloseOnTerminationSignals(reader);
+    if (!reader.InitInstance()) return 2;
+    if (g_terminationRequested) {
+        // The signal came while the window was being built: quit() was lost
+        // before the event loop ran.
+        if (reader.Frame()) reader.Frame()->close();
+        return 0;
+    }
     return QApplication::exec();
 }

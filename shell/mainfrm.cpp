@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QSettings>
+#include <QToolBar>
 #include <QUrl>
 #include <utility>
 
@@ -108,7 +109,6 @@ void CMainFrame::CreateToolBar() {
     m_toolBar = new panel::CSCrollToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("CSCrollToolBar"));
     addToolBar(Qt::TopToolBarArea, m_toolBar);
-    setDockOptions(dockOptions());
     connect(m_toolBar, &panel::CSCrollToolBar::pageSliderReleased, this,
             &CMainFrame::OnSliderReleased);
 }
@@ -141,6 +141,9 @@ void CMainFrame::CreateMenus() {
     QAction* toolbar = MakeAction(kIdViewToolbar, QStringLiteral("ツールバー(&T)"));
     toolbar->setCheckable(true);
     toolbar->setChecked(true);
+    if (m_toolBar) {
+        connect(m_toolBar, &QToolBar::visibilityChanged, toolbar, &QAction::setChecked);
+    }
     view->addAction(toolbar);
     view->addAction(MakeAction(kIdViewStatusBar, QStringLiteral("状態バー(&S)")));
     view->addAction(MakeAction(kIdShowAll, QStringLiteral("全表示(&p)")));

@@ -104,8 +104,10 @@ void CVoraView::Navigate2(const QString& path, const QString& anchor) {
     QUrl url = QUrl::fromLocalFile(path);
     if (!anchor.isEmpty()) url.setFragment(anchor);
     if (url == this->url() && anchor.isEmpty()) {
-        // The same file rewritten: load it afresh.
-        page()->triggerAction(QWebEnginePage::ReloadAndBypassCache);
+        // The same file rewritten: load it afresh. Not a reload: that repeats
+        // the last page that finished loading and drops a load under way,
+        // so quick page steps could end on an older page.
+        page()->load(url);
         return;
     }
     setUrl(url);
@@ -159,7 +161,9 @@ void CVoraView::PrintWithoutDialog() {
         print(&Printer());
         return;
     }
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString folder = m_pdfFolder;
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty()) folder = QDir::homePath();
     QDir().mkpath(folder);
     const QString name =

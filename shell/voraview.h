@@ -53,6 +53,8 @@ class CVoraView : public QWebEngineView {
     QMenu* PageMenu() const { return m_pageMenu; }
     // Where the last print without a printer went; empty otherwise.
     const QString& LastPdfPath() const { return m_lastPdfPath; }
+    // The folder of those PDF files (default: the user's documents folder).
+    void SetPdfFolder(const QString& folder) { m_pdfFolder = folder; }
 
   signals:
     // The shown location changed: enable rules may have changed.
@@ -73,6 +75,7 @@ class CVoraView : public QWebEngineView {
     QMenu* m_pageMenu = nullptr;
     std::unique_ptr<QPrinter> m_printer;
     QString m_lastPdfPath;
+    QString m_pdfFolder;
     bool m_printing = false;
 };
 

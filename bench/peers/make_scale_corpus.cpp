@@ -17,11 +17,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "engine/indexcode.h"
 
@@ -151,7 +150,8 @@ class MarkovModel {
     std::size_t Contexts() const { return m_table2.size(); }
 
     char32_t Next(char32_t a, char32_t b, Random& random) const {
-        if (auto it = m_table2.find(Key(a, b)); it != m_table2.end()) return Draw(it->second, random);
+        if (auto it = m_table2.find(Key(a, b)); it != m_table2.end())
+            return Draw(it->second, random);
         if (auto it = m_table1.find(b); it != m_table1.end()) return Draw(it->second, random);
         return Draw(m_table0, random);
     }
@@ -225,7 +225,8 @@ struct RunWriter {
 };
 
 std::string ChineseNumber(std::uint32_t n) {
-    static const char* const kDigits[] = {"〇", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
+    static const char* const kDigits[] = {"〇", "一", "二", "三", "四",
+                                          "五", "六", "七", "八", "九"};
     std::string s;
     for (char c : std::to_string(n)) s += kDigits[c - '0'];
     return s;
@@ -270,7 +271,8 @@ int main(int argc, char** argv) {
         if (line.empty()) continue;
         const auto volume = nlohmann::json::parse(line, nullptr, false);
         if (volume.is_discarded() || !volume.contains("pages")) {
-            std::cerr << "make_scale_corpus: line " << lineNo << " of the training text is not a volume\n";
+            std::cerr << "make_scale_corpus: line " << lineNo
+                      << " of the training text is not a volume\n";
             return 2;
         }
         std::u32string mainText;
@@ -289,8 +291,9 @@ int main(int argc, char** argv) {
     if (noteModel.TrainedChars() < 3) noteModel = mainModel;
     mainModel.Freeze();
     noteModel.Freeze();
-    std::cerr << "trained: main " << mainModel.TrainedChars() << " characters, " << mainModel.Contexts()
-              << " contexts; notes " << noteModel.TrainedChars() << " characters\n";
+    std::cerr << "trained: main " << mainModel.TrainedChars() << " characters, "
+              << mainModel.Contexts() << " contexts; notes " << noteModel.TrainedChars()
+              << " characters\n";
 
     std::FILE* out = std::fopen(positional[1].c_str(), "wb");
     if (!out) {
@@ -360,15 +363,17 @@ int main(int argc, char** argv) {
             std::fwrite(text.data(), 1, text.size(), out);
         }
         if ((t + 1) % 50 == 0 || t + 1 == titles)
-            std::cerr << "title " << t + 1 << "/" << titles << ": " << pages << " pages, " << indexed
-                      << " indexed characters\n";
+            std::cerr << "title " << t + 1 << "/" << titles << ": " << pages << " pages, "
+                      << indexed << " indexed characters\n";
     }
     if (std::fclose(out) != 0) {
         std::cerr << "make_scale_corpus: writing " << positional[1] << " failed\n";
         return 1;
     }
     std::cerr << "wrote " << pages << " pages, " << indexed << " indexed characters ("
-              << (indexed ? 100.0 * static_cast<double>(noteIndexed) / static_cast<double>(indexed) : 0)
-              << "% in notes), " << titles << " titles, " << titles * kVolumesPerTitle << " volumes\n";
+              << (indexed ? 100.0 * static_cast<double>(noteIndexed) / static_cast<double>(indexed)
+                          : 0)
+              << "% in notes), " << titles << " titles, " << titles * kVolumesPerTitle
+              << " volumes\n";
     return 0;
 }

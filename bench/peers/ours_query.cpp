@@ -1,7 +1,7 @@
 // ours_query: times our engine in-process on a query mix, for the comparison
 // with the peer engines (run_peers.py).
 //
-//   ours_query DATA_DIR QUERIES.tsv [--runs N] [--pages FILE]
+//   ours_query DATA_DIR QUERIES.tsv [--runs N] [--pages FILE] [--no-fresh]
 //   ours_query DATA_DIR --startup
 //
 // QUERIES.tsv: one query a line, "ID<TAB>AND|OR<TAB>keywords" (UTF-8, terms
@@ -10,7 +10,8 @@
 //   ID  first_ms  warm_median_ms  pages  hits  chain_bytes  floor_ms
 // first_ms: the query's first run in a fresh process (a forked child that
 // loads the index and runs only that query: no per-character tables built
-// yet; the page cache is whatever the machine holds). warm_median_ms: the
+// yet; the page cache is whatever the machine holds; -1 with --no-fresh,
+// which skips them, e.g. under a profiler). warm_median_ms: the
 // median of N runs after one warm-up in this process. chain_bytes: the bytes
 // of the postings streams of the query's characters (one stream per
 // character of every term), floor_ms: the median time to sum that many bytes
@@ -111,7 +112,8 @@ bool ReadQueries(const std::string& path, std::vector<Query>& queries) {
 
 int Run(engine::CIndex& index, const Query& q) {
     std::u16string keywords = q.keywords;
-    return q.orMode ? index.SearchOr(keywords, true, false) : index.SearchAnd(keywords, true, false);
+    return q.orMode ? index.SearchOr(keywords, true, false)
+                    : index.SearchAnd(keywords, true, false);
 }
 
 // The length of one code's postings stream: its page entries up to the one
@@ -204,8 +206,9 @@ int Startup(const std::string& dataDir) {
     panel::Catalogue catalogue;
     const auto result = catalogue.LoadCatalogue(dataDir, "");
     const double catalogueMs = MsSince(catalogueStart);
-    std::printf("load_ms\t%.2f\ncatalogue_ms\t%.2f\ncatalogue_records\t%d\ntotal_ms\t%.2f\nrss_kib\t%ld\n",
-                loadMs, catalogueMs, result.records, MsSince(start), ResidentKiB());
+    std::printf(
+        "load_ms\t%.2f\ncatalogue_ms\t%.2f\ncatalogue_records\t%d\ntotal_ms\t%.2f\nrss_kib\t%ld\n",
+        loadMs, catalogueMs, result.records, MsSince(start), ResidentKiB());
     return 0;
 }
 
@@ -213,17 +216,21 @@ int Startup(const std::string& dataDir) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::cerr << "usage: ours_query DATA_DIR QUERIES.tsv [--runs N] [--pages FILE]\n"
-                     "       ours_query DATA_DIR --startup\n";
+        std::cerr
+            << "usage: ours_query DATA_DIR QUERIES.tsv [--runs N] [--pages FILE] [--no-fresh]\n"
+               "       ours_query DATA_DIR --startup\n";
         return 2;
     }
     const std::string dataDir = argv[1];
     if (std::string(argv[2]) == "--startup") return Startup(dataDir);
     int runs = 11;
+    bool fresh = true;
     std::string pagesPath;
-    for (int i = 3; i + 1 < argc; i += 2) {
-        if (std::string(argv[i]) == "--runs") runs = std::max(1, std::atoi(argv[i + 1]));
-        if (std::string(argv[i]) == "--pages") pagesPath = argv[i + 1];
+    for (int i = 3; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--no-fresh") fresh = false;
+        if (arg == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+        if (arg == "--pages" && i + 1 < argc) pagesPath = argv[++i];
     }
     std::vector<Query> queries;
     if (!ReadQueries(argv[2], queries)) {
@@ -233,7 +240,7 @@ int main(int argc, char** argv) {
 
     // First runs, each in a fresh process.
     std::vector<double> firstMs(queries.size(), -1);
-    for (std::size_t i = 0; i < queries.size(); ++i) {
+    for (std::size_t i = 0; fresh && i < queries.size(); ++i) {
         int fds[2];
         if (pipe(fds) != 0) return 1;
         const pid_t child = fork();
@@ -287,9 +294,10 @@ int main(int argc, char** argv) {
         const auto& pages = index.GetHitPages();
         const auto& counts = index.GetHitCounts();
         const std::uint64_t hits = std::accumulate(counts.begin(), counts.end(), std::uint64_t{0});
-        std::printf("%s\t%.4f\t%.4f\t%zu\t%llu\t%llu\t%.4f\n", q.id.c_str(), firstMs[i], Median(times),
-                    pages.size(), static_cast<unsigned long long>(hits),
-                    static_cast<unsigned long long>(chainBytes[i]), FloorMs(buffer, evict, chainBytes[i]));
+        std::printf("%s\t%.4f\t%.4f\t%zu\t%llu\t%llu\t%.4f\n", q.id.c_str(), firstMs[i],
+                    Median(times), pages.size(), static_cast<unsigned long long>(hits),
+                    static_cast<unsigned long long>(chainBytes[i]),
+                    FloorMs(buffer, evict, chainBytes[i]));
         std::fflush(stdout);
         if (pagesOut) {
             std::vector<std::uint32_t> sorted(pages.begin(), pages.end());

@@ -11,9 +11,8 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "engine/indexcode.h"
 

@@ -332,7 +332,7 @@ def main():
         g = groonga_start(os.path.join(args.work, 'groonga', 'db'), False)
         for qid, or_mode, kw in queries:
             flt, how = groonga_filter(split_terms(kw), or_mode)
-            cmd = "select Pages --filter '%s' --output_columns _key --limit %d"
+            cmd = "select Pages --filter '%s' --output_columns _key --cache no --limit %d"
             times = []
             for _ in range(args.runs):
                 resp = groonga_send(g, cmd % (flt, 0))

@@ -52,8 +52,8 @@ int FuzzComposer(const std::uint8_t* data, std::size_t size) {
         while (stop < keywords.size() && !pages::IsKeywordSeparator(keywords[stop])) ++stop;
         if (stop > start) {
             std::string keyword;
-            engine::Utf16ToUtf8(std::u16string_view(keywords).substr(start, stop - start),
-                                keyword, true);
+            engine::Utf16ToUtf8(std::u16string_view(keywords).substr(start, stop - start), keyword,
+                                true);
             std::string html;
             pages::ComposeTermPass(composed, html, keyword, parity, textLayer, anchors);
             composed.swap(html);

@@ -44,8 +44,7 @@ bool WritePageStoreOnce() {
         le32(1);
         le32(16);
         header.append(260, '\0');
-        const std::string page =
-            "<html><title>t</title><TD>一二三四</TD><TD>一二三四</TD></html>";
+        const std::string page = "<html><title>t</title><TD>一二三四</TD><TD>一二三四</TD></html>";
         std::string name = "a\\b\\1.htm";
         name.resize(16, '\0');
         header += name;
@@ -96,8 +95,8 @@ int FuzzIndexFiles(const std::uint8_t* data, std::size_t size) {
 
     static engine::CIndex index;
     if (!index.Load(FuzzFolder(), "Index", engine::Full)) return 0;
-    static const char16_t* const kQueries[] = {u"一", u"一二", u"一*三", u"二?四", u"四三二一",
-                                               u"*一*", u"一？？四"};
+    static const char16_t* const kQueries[] = {u"一",       u"一二", u"一*三",   u"二?四",
+                                               u"四三二一", u"*一*", u"一？？四"};
     for (const char16_t* text : kQueries) {
         std::u16string query = text;
         index.SearchAnd(query, true, false);

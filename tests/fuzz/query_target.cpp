@@ -19,10 +19,10 @@ namespace fuzz {
 namespace {
 
 const std::u16string_view kAlphabet[] = {
-    u"一", u"二",         u"三", u"四", u"五",     u"六",     u"七",     u"八",
-    u"九", u"壹",         u"弌", u"貳", u"玖",     u"*",      u"?",      u"？",
-    u" ",  u"\u3000",     u"A",  u"。", u"\xD840", u"\xDC00", u"\uFFFF", u"\U00020000",
-    u"\U00020001", u"ぁ", u"あ", u"한", u"\u00FF", u"\u0100", u"**",     u"??",
+    u"一",         u"二",     u"三", u"四", u"五",     u"六",     u"七",     u"八",
+    u"九",         u"壹",     u"弌", u"貳", u"玖",     u"*",      u"?",      u"？",
+    u" ",          u"\u3000", u"A",  u"。", u"\xD840", u"\xDC00", u"\uFFFF", u"\U00020000",
+    u"\U00020001", u"ぁ",     u"あ", u"한", u"\u00FF", u"\u0100", u"**",     u"??",
 };
 
 engine::CIndex* LoadedCorpus() {
@@ -74,8 +74,7 @@ int FuzzQuery(const std::uint8_t* data, std::size_t size) {
     Require(searched.find(u' ') == std::u16string::npos, "a space survived the search");
     if (index->HitPageCount() > 0 && !searched.empty()) {
         std::string html;
-        index->ComposeHitPage(index->GetHitPages()[0], html, searched, flags >> 4 & 3,
-                              useVariants);
+        index->ComposeHitPage(index->GetHitPages()[0], html, searched, flags >> 4 & 3, useVariants);
     }
     return 0;
 }

@@ -58,8 +58,8 @@ TEST_P(FuzzReplay, EmptyAndTinyInputsRun) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay, ::testing::ValuesIn(fuzz::Targets().begin(),
-                                                                  fuzz::Targets().end()),
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay,
+                         ::testing::ValuesIn(fuzz::Targets().begin(), fuzz::Targets().end()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

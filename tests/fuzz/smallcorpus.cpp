@@ -57,7 +57,8 @@ std::string SmallCorpusPage(const std::u32string& text, std::size_t recordIndex)
             cell += ch;
         }
     }
-    const bool odd = recordIndex % 2 == 1;
+    // Record i is named page i + 1, whose parity picks the cell.
+    const bool odd = (recordIndex + 1) % 2 == 1;
     return "<html><head><title>page " + std::to_string(recordIndex) +
            "</title></head><body><table><tr><TD>" + (odd ? "" : cell) + "</TD><TD>" +
            (odd ? cell : "") + "</TD></tr></table></body></html>";
@@ -84,8 +85,8 @@ bool WriteSmallCorpus(const std::string& dir) {
     }
     return enginetest::WriteIndex(dir, "Index", "",
                                   writer.Build(enginetest::BlockOrder::Shuffled, 7)) &&
-           enginetest::WritePageStore(dir, "Index", stored,
-                                      static_cast<std::int32_t>(texts.size()), names) &&
+           enginetest::WritePageStore(dir, "Index", stored, static_cast<std::int32_t>(texts.size()),
+                                      names) &&
            enginetest::WriteFile(dir + "/yitizi.txt", table);
 }
 

@@ -15,7 +15,8 @@ const std::vector<std::u32string>& SmallCorpusTexts();
 // The variant groups written to yitizi.txt.
 const std::vector<std::vector<std::uint32_t>>& SmallCorpusGroups();
 // The stored page of one text: a title and the two cells, the text in the
-// cell that the page's parity chooses, every third character an annotation.
+// cell that the parity of its page number (recordIndex + 1) chooses, every third character an
+// annotation.
 std::string SmallCorpusPage(const std::u32string& text, std::size_t recordIndex);
 // Writes Index-idx.h/-idx.m, Index-fl.h/-fl.cnt and yitizi.txt into dir.
 bool WriteSmallCorpus(const std::string& dir);

@@ -4,9 +4,8 @@ namespace fuzz {
 
 std::span<const Target> Targets() {
     static constexpr Target kTargets[] = {
-        {"indexfiles", FuzzIndexFiles}, {"pagestore", FuzzPageStore},
-        {"catalogue", FuzzCatalogue},   {"variants", FuzzVariants},
-        {"query", FuzzQuery},           {"highlight", FuzzHighlight},
+        {"indexfiles", FuzzIndexFiles}, {"pagestore", FuzzPageStore}, {"catalogue", FuzzCatalogue},
+        {"variants", FuzzVariants},     {"query", FuzzQuery},         {"highlight", FuzzHighlight},
         {"composer", FuzzComposer},
     };
     return kTargets;

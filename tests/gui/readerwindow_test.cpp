@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPrinterInfo>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -65,6 +66,7 @@ class ReaderWindowTest : public QObject {
     void cleanup();
 
     void startShowsBlankPageAndDisabledCommands();
+    void searchTabFollowsTheFormRectangles();
     void menuHoldsEveryCommand();
     void typedSearchFillsSummaryAndRows();
     void ideographicSpacesSeparateKeywords();
@@ -79,6 +81,7 @@ class ReaderWindowTest : public QObject {
     void limitedCopy_data();
     void limitedCopy();
     void pageMenuOnlyOnAPage();
+    void printWithoutPrinterWritesPdf();
     void pageListSortsByPageColumn();
     void titleSelectionSetsScopeOnly();
     void volumeSelectionSetsSliderAndShowsFirstPage();
@@ -196,6 +199,36 @@ void ReaderWindowTest::startShowsBlankPageAndDisabledCommands() {
     QVERIFY(qobject_cast<QRadioButton*>(Form()->Control(panel::kIdcAnd))->isChecked());
     QVERIFY(qobject_cast<QRadioButton*>(Form()->Control(panel::kIdcFull))->isChecked());
     QCOMPARE(Form()->Tree()->topLevelItemCount(), 2);
+    for (int id : {1001, 1004, 1007, 1009, 1010, 1011, 1019, 1020, 1022, 1030, 1033, 1035,
+                   1041, 1042, 1043, 1044, 1045, 1055, 1057, 1058, 1059, 1061, 1062}) {
+        QVERIFY2(Form()->Control(id), qPrintable(QString::number(id)));
+    }
+}
+
+void ReaderWindowTest::searchTabFollowsTheFormRectangles() {
+    Form()->SelectTab(1);
+    const int w = Form()->width();
+    const int h = Form()->height();
+    struct Place {
+        int id;
+        QRect rect;
+    };
+    const Place places[] = {{panel::kIdcPrompt, {5, 28, w - 10, 15}},
+                            {panel::kIdcKeyword, {5, 45, w - 60, 25}},
+                            {panel::kIdcSearch, {w - 50, 45, 45, 25}},
+                            {panel::kIdcOr, {w - 70, 115, 50, 20}},
+                            {panel::kIdcNotes, {189, 160, 60, 20}},
+                            {panel::kIdcScopeLabel, {10, 205, w - 30, 20}},
+                            {panel::kIdcResultList, {5, 250, w - 10, h - 254}}};
+    for (const Place& p : places) {
+        QCOMPARE(Form()->Control(p.id)->geometry(), p.rect);
+        QVERIFY(Form()->Control(p.id)->isVisible());
+    }
+    QVERIFY(!Form()->Tree()->isVisible());
+    QVERIFY(!Form()->Control(panel::kIdcMainEdit)->isVisible());
+    Form()->SelectTab(0);
+    QCOMPARE(Form()->Tree()->geometry(), QRect(5, 26, w - 10, h - 30));
+    QVERIFY(!Form()->Control(panel::kIdcKeyword)->isVisible());
 }
 
 void ReaderWindowTest::menuHoldsEveryCommand() {
@@ -440,6 +473,23 @@ void ReaderWindowTest::pageMenuOnlyOnAPage() {
     QTest::mousePress(inner, Qt::RightButton, {}, QPoint(50, 50));
     QTRY_VERIFY(View()->PageMenu()->isVisible());
     View()->PageMenu()->close();
+}
+
+void ReaderWindowTest::printWithoutPrinterWritesPdf() {
+    if (!QPrinterInfo::defaultPrinter().isNull()) QSKIP("this machine has a printer");
+    const QString folder = m_root.filePath(QStringLiteral("documents"));
+    View()->SetPdfFolder(folder);
+    QVERIFY(Form()->SelectTreeSlot(3));
+    QVERIFY(WaitForUrlEnding(QStringLiteral("windows.html")));
+    QTRY_VERIFY(Enabled(shell::kIdPrint));
+    m_frame->OnCommand(shell::kIdPrint);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_messages.empty(), 20000);
+    const QString path = View()->LastPdfPath();
+    QVERIFY(path.startsWith(folder));
+    QVERIFY(m_messages.back().text.contains(path));
+    QFile pdf(path);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
 }
 
 void ReaderWindowTest::pageListSortsByPageColumn() {

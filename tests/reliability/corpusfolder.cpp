@@ -19,10 +19,9 @@ CorpusFolder::CorpusFolder() {
     if (Dir().empty() || !fuzz::WriteSmallCorpus(Dir())) {
         throw std::runtime_error("cannot write the small corpus");
     }
-    std::string catalogue = CatalogueRecordBytes(u"經部", 1, 1, 12, 1) +
-                            CatalogueRecordBytes(u"周易", 2, 1, 12, 1) +
-                            CatalogueRecordBytes(u"卷一", 3, 1, 6, 1) +
-                            CatalogueRecordBytes(u"卷二", 3, 7, 6, 7);
+    std::string catalogue =
+        CatalogueRecordBytes(u"經部", 1, 1, 12, 1) + CatalogueRecordBytes(u"周易", 2, 1, 12, 1) +
+        CatalogueRecordBytes(u"卷一", 3, 1, 6, 1) + CatalogueRecordBytes(u"卷二", 3, 7, 6, 7);
     Write("kvt.dir", catalogue);
 }
 
@@ -108,9 +107,8 @@ CliResult RunCli(const std::string& dir, const std::vector<std::string>& args) {
     return result;
 }
 
-std::string CatalogueRecordBytes(const std::u16string& name, std::int32_t level,
-                                 std::int32_t docID, std::int32_t docNo,
-                                 std::uint16_t firstPage) {
+std::string CatalogueRecordBytes(const std::u16string& name, std::int32_t level, std::int32_t docID,
+                                 std::int32_t docNo, std::uint16_t firstPage) {
     std::string record(216, '\0');
     for (std::size_t i = 0; i < name.size() && i < 99; ++i) {
         record[2 * i] = static_cast<char>(name[i] & 0xFF);

@@ -49,7 +49,7 @@ struct CliResult {
 CliResult RunCli(const std::string& dir, const std::vector<std::string>& args);
 
 // A catalogue record of kvt.dir (216 bytes).
-std::string CatalogueRecordBytes(const std::u16string& name, std::int32_t level,
-                                 std::int32_t docID, std::int32_t docNo, std::uint16_t firstPage);
+std::string CatalogueRecordBytes(const std::u16string& name, std::int32_t level, std::int32_t docID,
+                                 std::int32_t docNo, std::uint16_t firstPage);
 
 }  // namespace reliability

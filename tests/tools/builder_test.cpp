@@ -233,5 +233,18 @@ TEST(Builder, LongStreamsCrossBlocksAndUseLongPackedNumbers) {
     EXPECT_EQ(notes.nextBlock.size(), 1u);
 }
 
+TEST(Builder, AcceptsAByteOrderMarkAndCrLfLineEnds) {
+    TempDir dir;
+    WriteFile(dir / "s.jsonl",
+              "\xEF\xBB\xBF" + std::string(R"({"category": "c", "title": "t", "volume": "v", )") +
+                  R"("first_page": 0, "pages": [{"runs": ["甲"]}]})" + "\r\n\r\n");
+    const RunResult run =
+        RunProgram(BuildExe(), {(dir / "s.jsonl").string(), (dir / "c").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const PageStore store = ReadPageStore(dir / "c");
+    ASSERT_EQ(store.records.size(), 1u);
+    EXPECT_EQ(store.records[0].name, "vol0003\\0000.htm");
+}
+
 }  // namespace
 }  // namespace toolstest

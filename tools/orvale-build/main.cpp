@@ -54,7 +54,7 @@ void Build(const std::string& sourcePath, const std::string& outDir,
     std::string line;
     std::string error;
     std::uint64_t lineNo = 0;
-    auto nextReport = start + std::chrono::seconds(2);
+    auto nextReport = start + std::chrono::seconds(5);
     while (std::getline(source, line)) {
         ++lineNo;
         if (IsBlank(line)) continue;
@@ -72,7 +72,7 @@ void Build(const std::string& sourcePath, const std::string& outDir,
             const auto& counts = builder.Counts();
             std::cerr << "orvale-build: line " << lineNo << ", " << counts.pages << " pages, "
                       << Millions(counts.characters) << " characters" << std::endl;
-            nextReport = Clock::now() + std::chrono::seconds(2);
+            nextReport = Clock::now() + std::chrono::seconds(5);
         }
     }
     if (source.bad()) throw build::BuildError(build::kExitIoFailure, "cannot read " + sourcePath);
