@@ -220,8 +220,27 @@ int CIndex::RunQuery(std::u16string& query, MergeMode firstMode, MergeMode later
         bool hasCursor = false;
         std::vector<std::uint32_t> pages;
         std::vector<std::uint32_t> counts;
+        std::uint32_t repeats = 0;
     };
     std::unordered_map<std::u16string, TermResult> seen;
+    const auto AddRepeatedCounts = [this](const auto& terms) {
+        if (m_hits.m_hitCounts.size() != m_hits.m_hitPages.size()) return;
+        std::unordered_map<std::uint32_t, std::size_t> slotOfPage;
+        for (const auto& [term, result] : terms) {
+            if (result.repeats == 0 || result.counts.size() != result.pages.size()) continue;
+            if (slotOfPage.empty()) {
+                slotOfPage.reserve(m_hits.m_hitPages.size());
+                for (std::size_t i = 0; i < m_hits.m_hitPages.size(); ++i) {
+                    slotOfPage.emplace(m_hits.m_hitPages[i], i);
+                }
+            }
+            for (std::size_t i = 0; i < result.pages.size(); ++i) {
+                const auto slot = slotOfPage.find(result.pages[i]);
+                if (slot == slotOfPage.end()) continue;
+                m_hits.m_hitCounts[slot->second] += result.repeats * result.counts[i];
+            }
+        }
+    };
     ForEachTerm(query, [&](std::u16string_view term) {
         const MergeMode mode = first ? firstMode : laterModes;
         first = false;
@@ -239,17 +258,17 @@ int CIndex::RunQuery(std::u16string& query, MergeMode firstMode, MergeMode later
             kept.counts = m_termCounts;
             return;
         }
-        if (countHits && m_hits.m_hitCounts.size() != m_hits.m_hitPages.size()) {
-            m_hits.Clear();
-            return;
-        }
         if (!known->second.hasCursor) {
             if (mode != Union) m_hits.Clear();
             return;
         }
-        m_hits.Merge(mode, known->second.pages, known->second.counts, countHits);
+        // The hit pages already lie within (AND) or include (OR) this term's
+        // pages, so a repeat changes no page and only adds its counts once
+        // more: count the repeats and add them in one pass at the end.
+        ++known->second.repeats;
         total += m_hits.m_hitPageCount;
     });
+    if (countHits) AddRepeatedCounts(seen);
     m_lastStatus = SearchStatus::Ok;
     return total;
 }

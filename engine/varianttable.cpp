@@ -107,7 +107,12 @@ void VariantTable::BuildLookups() {
     for (std::uint32_t g = 0; g < m_groups.size(); ++g) {
         for (std::uint32_t member : m_groups[g]) {
             m_groupOfCodePoint.emplace(member, g);  // keeps the first group
-            std::int32_t& unitGroup = m_groupOfUnit[member & 0xFFFF];
+            // A keyword is widened unit by unit, so only members that are one
+            // UTF-16 unit can stand for a unit. Matching a supplementary member
+            // by its low 16 bits would give a common character an unrelated
+            // group that does not even contain it, and its hits would go unmarked.
+            if (member > 0xFFFF) continue;
+            std::int32_t& unitGroup = m_groupOfUnit[member];
             if (unitGroup < 0) unitGroup = static_cast<std::int32_t>(g);
         }
     }
@@ -130,7 +135,7 @@ pages::VariantChoices VariantTable::ChoicesOf(std::u16string_view keywords) cons
             list.push_back(unit);
         } else {
             for (std::uint32_t member : m_groups[static_cast<std::size_t>(g)]) {
-                list.push_back(static_cast<char16_t>(member & 0xFFFF));
+                if (member <= 0xFFFF) list.push_back(static_cast<char16_t>(member));
             }
         }
         choices.push_back(std::move(list));

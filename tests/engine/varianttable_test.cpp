@@ -70,10 +70,16 @@ TEST(VariantTableTest, ChoicesAndExpansion) {
     EXPECT_EQ(table.Expand(u""), (std::vector<std::u16string>{u""}));
 }
 
-TEST(VariantTableTest, ExpansionMatchesOnLow16Bits) {
+TEST(VariantTableTest, SupplementaryMembersNeverStandForAUnit) {
+    // U+24ECA has the low 16 bits of U+4ECA. Taking it for U+4ECA would widen
+    // that character to an unrelated group without it, and leave its hits unmarked.
     VariantTable table;
-    table.Parse("24E00,4E01\n");  // U+24E00 has the low 16 bits 4E00
-    EXPECT_EQ(table.Expand(u"\x4E00"), (std::vector<std::u16string>{u"\x4E00", u"\x4E01"}));
+    table.Parse("3400,24ECA\n4ECA,5165\n");
+    EXPECT_EQ(table.Expand(u"\x4ECA"), (std::vector<std::u16string>{u"\x4ECA", u"\x5165"}));
+    EXPECT_EQ(table.Expand(u"\x3400"), (std::vector<std::u16string>{u"\x3400"}));
+    int code = 0;
+    ASSERT_TRUE(table.MapVariant(0x24ECA, code));  // the search compares whole code points
+    EXPECT_EQ(code, kVariantCodeBase);
 }
 
 TEST(VariantTableTest, LoadsFromDataFolderAndEmptiesWhenMissing) {
