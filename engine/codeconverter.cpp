@@ -49,6 +49,24 @@ ConversionResult Utf16ToCodePoints(const char16_t*& source, const char16_t* sour
     return ConvOk;
 }
 
+void AppendUtf8(char32_t cp, std::string& target) {
+    if (cp < 0x80) {
+        target.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        target.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        target.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        target.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        target.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        target.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        target.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
 ConversionResult Utf16ToUtf8(std::u16string_view source, std::string& target, bool lenient) {
     target.reserve(target.size() + source.size() * 4);
     const char16_t* p = source.data();
@@ -59,21 +77,7 @@ ConversionResult Utf16ToUtf8(std::u16string_view source, std::string& target, bo
         const ConversionResult r = ReadOne(p, end, lenient, cp, units);
         if (r != ConvOk) return r;
         p += units;
-        if (cp < 0x80) {
-            target.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            target.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            target.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            target.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            target.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            target.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            target.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
+        AppendUtf8(cp, target);
     }
     return ConvOk;
 }

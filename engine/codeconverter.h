@@ -26,6 +26,9 @@ enum ConversionResult {
 ConversionResult Utf16ToCodePoints(const char16_t*& source, const char16_t* sourceEnd,
                                    char32_t*& target, char32_t* targetEnd, bool lenient);
 
+// Appends the UTF-8 form of one code point (up to U+10FFFF) to target.
+void AppendUtf8(char32_t cp, std::string& target);
+
 // Appends the UTF-8 form of source to target (a byte string). A surrogate
 // taken alone in lenient mode is written as three bytes like any other unit.
 ConversionResult Utf16ToUtf8(std::u16string_view source, std::string& target, bool lenient);

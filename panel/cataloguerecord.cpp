@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/codeconverter.h"
+
 namespace panel {
 
 namespace {
@@ -19,24 +21,6 @@ std::uint32_t ReadU32(const unsigned char* p) {
 
 void WriteU32(unsigned char* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-void AppendCodePoint(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 bool IsHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
@@ -90,12 +74,12 @@ void AppendUtf16AsUtf8(std::u16string_view text, std::string& out) {
         const char32_t unit = text[i];
         if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             const char32_t low = text[i + 1];
-            AppendCodePoint(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), out);
+            engine::AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), out);
             ++i;
         } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-            AppendCodePoint(kReplacement, out);
+            engine::AppendUtf8(kReplacement, out);
         } else {
-            AppendCodePoint(unit, out);
+            engine::AppendUtf8(unit, out);
         }
     }
 }

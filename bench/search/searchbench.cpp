@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/codeconverter.h"
 #include "engine/index.h"
 #include "tests/engine/indexfixture.h"
 
@@ -46,23 +47,7 @@ std::u16string Utf16(const std::u32string& text) {
 
 std::string Utf8(const std::u32string& text) {
     std::string out;
-    for (char32_t cp : text) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
+    for (char32_t cp : text) engine::AppendUtf8(cp, out);
     return out;
 }
 
