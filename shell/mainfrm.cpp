@@ -297,30 +297,26 @@ void CMainFrame::OnNextPage() {
 }
 
 void CMainFrame::OnNextVolume() {
-    panel::PositionState& position = m_leftForm->Position();
-    const int slot = NextVolumeSlot(m_leftForm->GetCatalogue(), position.currentVolume);
+    const panel::PositionState& position = m_leftForm->Position();
+    MoveToVolume(NextVolumeSlot(m_leftForm->GetCatalogue(), position.currentVolume),
+                 kLastVolumeMessage);
+}
+
+void CMainFrame::OnPrevVolume() {
+    const panel::PositionState& position = m_leftForm->Position();
+    MoveToVolume(PrevVolumeSlot(m_leftForm->GetCatalogue(), position.currentVolume),
+                 kFirstVolumeMessage);
+}
+
+void CMainFrame::MoveToVolume(int slot, const QString& noVolumeMessage) {
     if (slot == 0) {
-        m_messages.Show(kLastVolumeMessage);
+        m_messages.Show(noVolumeMessage);
         return;
     }
     // Selecting the volume's tree item makes it the scope and the current
     // volume and shows its first page.
     if (!m_leftForm->SelectTreeSlot(slot)) {
-        position.currentVolume = slot;
-        position.currentPage = m_leftForm->GetCatalogue().NodeItem(slot).CurFileName();
-        m_leftForm->ShowCatalogPage(slot, true, 1);
-        OnVolumeShown(slot);
-    }
-}
-
-void CMainFrame::OnPrevVolume() {
-    panel::PositionState& position = m_leftForm->Position();
-    const int slot = PrevVolumeSlot(m_leftForm->GetCatalogue(), position.currentVolume);
-    if (slot == 0) {
-        m_messages.Show(kFirstVolumeMessage);
-        return;
-    }
-    if (!m_leftForm->SelectTreeSlot(slot)) {
+        panel::PositionState& position = m_leftForm->Position();
         position.currentVolume = slot;
         position.currentPage = m_leftForm->GetCatalogue().NodeItem(slot).CurFileName();
         m_leftForm->ShowCatalogPage(slot, true, 1);

@@ -81,6 +81,8 @@ class CMainFrame : public QMainWindow {
     void OnNextPage();
     void OnPrevVolume();
     void OnNextVolume();
+    // Shows volume slot, or the message when there is none (slot 0).
+    void MoveToVolume(int slot, const QString& noVolumeMessage);
     void OnVolumeShown(int slot);
     void OnSliderReleased(int position);
     void RefreshPageText();
