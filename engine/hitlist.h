@@ -30,6 +30,11 @@ class HitList {
     void Merge(MergeMode mode, const std::vector<std::uint32_t>& pages,
                const std::vector<std::uint32_t>& counts, bool countHits);
 
+    // Makes pages (ascending) and counts the list, handing the old arrays
+    // back in their place for reuse.
+    void Adopt(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts,
+               bool countHits);
+
     std::vector<std::uint32_t> m_hitPages;
     std::vector<std::uint32_t> m_hitCounts;
     std::int32_t m_hitPageCount = 0;
@@ -39,6 +44,7 @@ class HitList {
     void SortListed();
 
     std::vector<std::pair<std::uint32_t, std::uint32_t>> m_sorted;
+    bool m_ascending = true;  // m_hitPages ascends (always after Replace and Intersect)
     std::vector<std::uint32_t> m_keptPages;
     std::vector<std::uint32_t> m_keptCounts;
 };

@@ -1,8 +1,8 @@
 #include "engine/index.h"
 
+#include <algorithm>
 #include <bit>
 #include <new>
-#include <unordered_map>
 
 namespace engine {
 namespace {
@@ -101,7 +101,7 @@ void CIndex::Unload() {
     std::vector<std::uint32_t>().swap(m_lastPage);
     std::vector<std::uint32_t>().swap(m_nextBlock);
     m_blockCount = 0;
-    m_skipTables.Clear();
+    m_entryTables.Clear();
     m_postings.Close();
     m_list.Close();
     m_loaded = false;
@@ -118,11 +118,11 @@ PostingsTables CIndex::Tables() const {
     tables.view.size = static_cast<std::size_t>(m_postings.Size());
     tables.view.nextBlock = m_nextBlock.data();
     tables.view.blockCount = m_blockCount;
-    tables.skips = &m_skipTables;
+    tables.entries = &m_entryTables;
     return tables;
 }
 
-void CIndex::SetSkipSpacing(std::uint32_t spacing) { m_skipTables.SetSpacing(spacing); }
+void CIndex::SetEntryTableBudget(std::size_t bytes) { m_entryTables.SetBudget(bytes); }
 
 std::int32_t CIndex::GetListHeaderValue() const { return m_list.HeaderValue(); }
 
@@ -200,8 +200,37 @@ SearchStatus CIndex::CheckQuery(std::u16string_view query) {
     return status;
 }
 
-int CIndex::RunQuery(std::u16string& query, MergeMode firstMode, MergeMode laterModes,
-                     bool countHits, bool useVariants) {
+void CIndex::CollectTerms(std::u16string_view query) {
+    m_terms.clear();
+    m_termOf.clear();
+    m_byText.clear();
+    std::vector<std::u16string_view>& texts = m_termTexts;
+    texts.clear();
+    ForEachTerm(query, [&texts](std::u16string_view term) { texts.push_back(term); });
+    // Group equal terms by sorting their indexes by text; each group is
+    // named after its first occurrence.
+    for (std::uint32_t i = 0; i < texts.size(); ++i) m_byText.push_back(i);
+    std::sort(m_byText.begin(), m_byText.end(), [&texts](std::uint32_t a, std::uint32_t b) {
+        return texts[a] != texts[b] ? texts[a] < texts[b] : a < b;
+    });
+    m_termOf.assign(texts.size(), 0);
+    for (std::size_t k = 0; k < m_byText.size(); ++k) {
+        const bool opensGroup = k == 0 || texts[m_byText[k]] != texts[m_byText[k - 1]];
+        m_termOf[m_byText[k]] = opensGroup ? m_byText[k] : m_termOf[m_byText[k - 1]];
+    }
+    // m_termOf holds first occurrences; renumber them as distinct terms.
+    for (std::uint32_t i = 0; i < texts.size(); ++i) {
+        if (m_termOf[i] == i) {
+            m_termOf[i] = static_cast<std::uint32_t>(m_terms.size());
+            m_terms.push_back({texts[i], 0, 0});
+        } else {
+            m_termOf[i] = m_termOf[m_termOf[i]];
+        }
+        ++m_terms[m_termOf[i]].repeats;
+    }
+}
+
+int CIndex::RunQuery(std::u16string& query, bool isAnd, bool countHits, bool useVariants) {
     m_postingsDamaged = false;
     const SearchStatus status = CheckQuery(query);
     m_lastStatus = status;
@@ -211,78 +240,95 @@ int CIndex::RunQuery(std::u16string& query, MergeMode firstMode, MergeMode later
     for (char16_t& u : query) {
         if (u == u' ') u = u'\u3000';
     }
+    CollectTerms(query);
     int total = 0;
-    bool first = true;
-    // A term met again in the same query is merged from its first result
-    // instead of being matched again: a query of thousands of repeated terms
-    // then costs what its distinct terms cost.
-    struct TermResult {
-        bool hasCursor = false;
-        std::vector<std::uint32_t> pages;
-        std::vector<std::uint32_t> counts;
-        std::uint32_t repeats = 0;
-    };
-    std::unordered_map<std::u16string, TermResult> seen;
-    const auto AddRepeatedCounts = [this](const auto& terms) {
-        if (m_hits.m_hitCounts.size() != m_hits.m_hitPages.size()) return;
-        std::unordered_map<std::uint32_t, std::size_t> slotOfPage;
-        for (const auto& [term, result] : terms) {
-            if (result.repeats == 0 || result.counts.size() != result.pages.size()) continue;
-            if (slotOfPage.empty()) {
-                slotOfPage.reserve(m_hits.m_hitPages.size());
-                for (std::size_t i = 0; i < m_hits.m_hitPages.size(); ++i) {
-                    slotOfPage.emplace(m_hits.m_hitPages[i], i);
-                }
-            }
-            for (std::size_t i = 0; i < result.pages.size(); ++i) {
-                const auto slot = slotOfPage.find(result.pages[i]);
-                if (slot == slotOfPage.end()) continue;
-                m_hits.m_hitCounts[slot->second] += result.repeats * result.counts[i];
+    if (isAnd) {
+        total = RunAndTerms(countHits, useVariants);
+    } else {
+        // Every term in order, so that the pages keep the order of the terms
+        // that found them first; a repeated term adds its counts as often as
+        // it occurs, in its first run.
+        // A term's result is the page count after its merge; a repeat's is
+        // the count at its place, unless the term has no cursor.
+        std::vector<bool>& done = m_termDone;
+        done.assign(m_terms.size(), false);
+        for (std::uint32_t d : m_termOf) {
+            DistinctTerm& term = m_terms[d];
+            if (!done[d]) {
+                done[d] = true;
+                total += RunTerm(term.text, Union, countHits, useVariants, term.repeats, nullptr);
+                term.cost = m_termHadCursor ? 1 : 0;
+            } else if (term.cost != 0) {
+                total += m_hits.m_hitPageCount;
             }
         }
-    };
-    ForEachTerm(query, [&](std::u16string_view term) {
-        const MergeMode mode = first ? firstMode : laterModes;
-        first = false;
-        // Once an AND result is empty no later term can add to it.
-        if (mode == Intersect && m_hits.m_hitPageCount == 0) return;
-        const auto known = seen.find(std::u16string(term));
-        if (known == seen.end()) {
-            m_termPages.clear();
-            m_termCounts.clear();
-            const int result = SearchTerm(term, mode, countHits, useVariants);
-            total += result;
-            TermResult& kept = seen[std::u16string(term)];
-            kept.hasCursor = !m_termPages.empty() || result != 0;
-            kept.pages = m_termPages;
-            kept.counts = m_termCounts;
-            return;
-        }
-        if (!known->second.hasCursor) {
-            if (mode != Union) m_hits.Clear();
-            return;
-        }
-        // The hit pages already lie within (AND) or include (OR) this term's
-        // pages, so a repeat changes no page and only adds its counts once
-        // more: count the repeats and add them in one pass at the end.
-        ++known->second.repeats;
-        total += m_hits.m_hitPageCount;
-    });
-    if (countHits) AddRepeatedCounts(seen);
+    }
+    m_entryTables.Trim();
     m_lastStatus = SearchStatus::Ok;
     return total;
 }
 
+int CIndex::RunAndTerms(bool countHits, bool useVariants) {
+    // The cost of a term is the number of pages of its rarest character: no
+    // page outside them can hold the term. A term without cursor costs 0 and
+    // empties the result at once.
+    const PostingsTables tables = Tables();
+    for (DistinctTerm& term : m_terms) {
+        term.cost = 0;
+        if (!m_loaded ||
+            BuildTermPlan(term.text, useVariants, m_variants, m_plan) != PlanStatus::Ok)
+            continue;
+        std::uint64_t cost = m_plan.cursorCount > 0 ? UINT64_MAX : 0;
+        for (int i = 0; i < m_plan.cursorCount; ++i) {
+            const int code = m_plan.code[i];
+            if (code < 0 || code >= kCodeCount || tables.firstBlock[code] == kNoPostings) {
+                cost = 0;
+                break;
+            }
+            const EntryTable& table = m_entryTables.For(code, tables.firstBlock[code],
+                                                        tables.lastPage[code], tables.view);
+            cost = std::min<std::uint64_t>(cost, table.pages.size());
+        }
+        term.cost = cost;
+    }
+    std::vector<std::uint32_t>& order = m_byText;
+    order.clear();
+    for (std::uint32_t d = 0; d < m_terms.size(); ++d) order.push_back(d);
+    std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return m_terms[a].cost < m_terms[b].cost;
+    });
+    int total = 0;
+    bool first = true;
+    for (std::uint32_t d : order) {
+        // Once the result is empty no later term can add to it.
+        if (!first && m_hits.m_hitPageCount == 0) break;
+        const DistinctTerm& term = m_terms[d];
+        const int result = RunTerm(term.text, first ? Replace : Intersect, countHits, useVariants,
+                                   term.repeats, first ? nullptr : &m_hits.m_hitPages);
+        total += result * static_cast<int>(term.repeats);
+        first = false;
+    }
+    return total;
+}
+
 int CIndex::SearchAnd(std::u16string& query, bool countHits, bool useVariants) {
-    return RunQuery(query, Replace, Intersect, countHits, useVariants);
+    return RunQuery(query, true, countHits, useVariants);
 }
 
 int CIndex::SearchOr(std::u16string& query, bool countHits, bool useVariants) {
-    return RunQuery(query, Union, Union, countHits, useVariants);
+    return RunQuery(query, false, countHits, useVariants);
 }
 
 int CIndex::SearchTerm(std::u16string_view term, MergeMode mode, bool countHits, bool useVariants) {
+    return RunTerm(term, mode, countHits, useVariants, 1, nullptr);
+}
+
+int CIndex::RunTerm(std::u16string_view term, MergeMode mode, bool countHits, bool useVariants,
+                    std::uint32_t repeats, const std::vector<std::uint32_t>* within) {
     m_lastStatus = SearchStatus::Ok;
+    m_termHadCursor = false;
+    m_termPages.clear();
+    m_termCounts.clear();
     // Counts that do not pair with the pages cannot be added to.
     if (countHits && m_hits.m_hitCounts.size() != m_hits.m_hitPages.size()) {
         m_hits.Clear();
@@ -298,14 +344,27 @@ int CIndex::SearchTerm(std::u16string_view term, MergeMode mode, bool countHits,
             m_lastStatus = SearchStatus::TooManyParts;
             return 0;
     }
-    m_termPages.clear();
-    m_termCounts.clear();
     const bool hasCursor =
-        m_loaded && m_matcher.Run(m_plan, Tables(), countHits, m_termPages, m_termCounts);
+        m_loaded && m_matcher.Run(m_plan, Tables(), countHits, within, m_termPages, m_termCounts);
     if (m_loaded && m_matcher.Damaged()) m_postingsDamaged = true;
+    m_termHadCursor = hasCursor;
     if (!hasCursor) {
         if (mode != Union) m_hits.Clear();
         return 0;
+    }
+    if (repeats > 1) {
+        for (std::uint32_t& count : m_termCounts) count *= repeats;
+    }
+    if (within != nullptr && mode == Intersect) {
+        // The term ran on the listed pages only: what it found is the
+        // intersection; each page adds the count it had.
+        const std::vector<std::uint32_t>& at = m_matcher.WithinAt();
+        if (countHits) {
+            for (std::size_t k = 0; k < m_termCounts.size(); ++k)
+                m_termCounts[k] += m_hits.m_hitCounts[at[k]];
+        }
+        m_hits.Adopt(m_termPages, m_termCounts, countHits);
+        return m_hits.m_hitPageCount;
     }
     m_hits.Merge(mode, m_termPages, m_termCounts, countHits);
     return m_hits.m_hitPageCount;

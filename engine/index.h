@@ -88,6 +88,9 @@ class CIndex {
     //
     // CountTerms: the number of terms, 0 when the query must be refused.
     // SearchAnd / SearchOr: the sum of the terms' results (0 when refused).
+    // SearchAnd runs its terms rarest first, each only on the pages the
+    // earlier ones left, and sums the results in that order; the hit list is
+    // the same in any order.
     // A refused query (LastStatus() other than Ok: see SearchStatus) leaves
     // the hit list and the query untouched; otherwise every U+0020 of query
     // becomes U+3000. SearchTerm runs one term and folds it in by mode;
@@ -109,16 +112,24 @@ class CIndex {
     // The parts of the loaded index that matching reads (tables A and D, the
     // mapped postings and table E); all null when not loaded.
     PostingsTables Tables() const;
-    // Entries between the checkpoints that let cursors jump ahead (tuning and
+    // Bytes the codes' entry tables may keep between searches (tuning and
     // tests; the results never depend on it).
-    void SetSkipSpacing(std::uint32_t spacing);
+    void SetEntryTableBudget(std::size_t bytes);
 
   private:
     // Checks every term of a query against the fixed arrays before anything
     // is changed. Ok, or the reason the query is refused.
     SearchStatus CheckQuery(std::u16string_view query);
-    int RunQuery(std::u16string& query, MergeMode firstMode, MergeMode laterModes, bool countHits,
-                 bool useVariants);
+    int RunQuery(std::u16string& query, bool isAnd, bool countHits, bool useVariants);
+    // The AND search of the distinct terms, rarest first.
+    int RunAndTerms(bool countHits, bool useVariants);
+    // Runs one term, limited to the pages of within when given (ascending),
+    // with its counts taken `repeats` times, and merges it by mode.
+    int RunTerm(std::u16string_view term, MergeMode mode, bool countHits, bool useVariants,
+                std::uint32_t repeats, const std::vector<std::uint32_t>* within);
+    // Fills m_terms with the query's distinct terms, in order of first
+    // occurrence, and m_termOf with the distinct term of every term.
+    void CollectTerms(std::u16string_view query);
 
     pages::CFileList m_list;
     MappedFile m_postings;
@@ -130,7 +141,7 @@ class CIndex {
     std::uint32_t m_blockCount = 0;
     bool m_loaded = false;
 
-    mutable SkipTables m_skipTables;
+    mutable EntryTables m_entryTables;
     HitList m_hits;
     VariantTable m_variants;
     SearchStatus m_lastStatus = SearchStatus::Ok;
@@ -141,6 +152,19 @@ class CIndex {
     TermMatcher m_matcher;
     std::vector<std::uint32_t> m_termPages;
     std::vector<std::uint32_t> m_termCounts;
+    struct DistinctTerm {
+        std::u16string_view text;
+        std::uint32_t repeats = 0;
+        // AND: entries of the term's rarest character; OR: whether the term
+        // has a cursor.
+        std::uint64_t cost = 0;
+    };
+    std::vector<DistinctTerm> m_terms;
+    std::vector<std::uint32_t> m_termOf;
+    std::vector<std::uint32_t> m_byText;
+    std::vector<std::u16string_view> m_termTexts;
+    std::vector<bool> m_termDone;
+    bool m_termHadCursor = false;  // whether the last RunTerm had a cursor
 };
 
 }  // namespace engine

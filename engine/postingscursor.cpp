@@ -39,17 +39,9 @@ void PostingsCursor::EnterBlock(std::uint32_t block) {
     m_truncatedBlock = available < kPostingsBlockSize;
 }
 
-void PostingsCursor::Restore(const Mark& mark) {
-    const std::uint64_t start = static_cast<std::uint64_t>(mark.block) * kPostingsBlockSize;
-    const std::uint64_t available =
-        std::min<std::uint64_t>(kPostingsBlockSize, m_view->size - start);
-    m_damaged = false;
-    m_block = mark.block;
-    m_blocksEntered = mark.blocksEntered;
-    m_blockStart = m_view->bytes + start;
-    m_end = m_blockStart + available;
-    m_truncatedBlock = available < kPostingsBlockSize;
-    m_p = mark.p;
+void PostingsCursor::OpenAt(const PostingsView& view, std::uint32_t block, std::uint32_t offset) {
+    Open(view, block);
+    if (!m_damaged) m_p += std::min<std::ptrdiff_t>(offset, m_end - m_p);
 }
 
 void PostingsCursor::EnterNextBlock() {

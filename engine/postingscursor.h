@@ -29,6 +29,9 @@ class PostingsCursor {
     // Positions the cursor at byte 0 of firstBlock. The view must outlive the
     // cursor's use.
     void Open(const PostingsView& view, std::uint32_t firstBlock);
+    // Positions the cursor at offset bytes into block, a place an earlier
+    // cursor on the same view reached through the chain undamaged.
+    void OpenAt(const PostingsView& view, std::uint32_t block, std::uint32_t offset);
 
     // The next byte of the stream. Moving to the next block happens before a
     // read, never after it, so the cursor may rest at the end of a block.
@@ -89,15 +92,11 @@ class PostingsCursor {
         SkipSlow(remaining);
     }
 
-    // A reading position saved from an undamaged cursor, to come back to.
-    struct Mark {
-        const std::uint8_t* p = nullptr;
-        std::uint32_t block = 0;
-        std::uint32_t blocksEntered = 0;
-    };
-    Mark Save() const { return {m_p, m_block, m_blocksEntered}; }
-    // Returns to a mark saved on the same view while it was undamaged.
-    void Restore(const Mark& mark);
+    // Moves to the next block when the cursor rests at the end of one, so
+    // that Block() and Offset() name the place of the next byte.
+    void Settle() {
+        if (m_p == m_end) EnterNextBlock();
+    }
 
     bool Damaged() const { return m_damaged; }
     // Where the next byte comes from: the block and the offset in it (0 to

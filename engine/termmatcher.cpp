@@ -5,139 +5,239 @@
 #include "engine/indexcode.h"
 
 namespace engine {
+namespace {
 
-bool TermMatcher::NextEntry(Cursor& c) {
-    if (c.page == c.lastPage) return false;
-    c.in.SkipRestOfEntry(c.remaining > 0 ? static_cast<std::uint32_t>(c.remaining) : 0);
-    std::uint32_t delta = 0;
-    std::uint32_t length = 0;
-    c.in.ReadEntryHeader(delta, length);
-    // Entries ascend strictly and end at the code's last page; anything else
-    // is damage and ends the postings here.
-    if (c.in.Damaged() || delta == 0 || delta > c.lastPage - c.page) {
-        m_damaged = true;
-        return false;
+// The first index from `from` on whose page is at least target (size when
+// none): a galloping search, cheap for short steps and logarithmic for long.
+std::uint32_t Seek(const std::uint32_t* pages, std::uint32_t size, std::uint32_t from,
+                   std::uint32_t target) {
+    if (from >= size || pages[from] >= target) return from;
+    std::uint32_t below = from;  // pages[below] < target
+    std::uint32_t step = 1;
+    std::uint32_t probe = from + 1;
+    while (probe < size && pages[probe] < target) {
+        below = probe;
+        step *= 2;
+        probe = step < size - below ? below + step : size;
     }
-    c.page += delta;
-    c.remaining = static_cast<std::int32_t>(length);
-    ++c.entry;
-    return true;
+    const std::uint32_t* found = std::lower_bound(pages + below + 1, pages + probe, target);
+    return static_cast<std::uint32_t>(found - pages);
 }
 
-bool TermMatcher::AdvanceTo(Cursor& c, std::uint32_t target) {
-    // Checkpoints pay off only for jumps that may pass one; short ones walk.
-    if (c.skips != nullptr && target - c.page >= m_jumpPages && c.checkpoint < c.skips->size()) {
-        const auto begin = c.skips->begin() + static_cast<std::ptrdiff_t>(c.checkpoint);
-        auto it =
-            std::upper_bound(begin, c.skips->end(), target,
-                             [](std::uint32_t t, const SkipCheckpoint& s) { return t < s.page; });
-        c.checkpoint = static_cast<std::size_t>(it - c.skips->begin());
-        if (it != begin) {
-            --it;
-            if (it->entry > c.entry) {
-                c.in.Restore(it->mark);
-                c.page = it->previousPage;
-                c.entry = it->entry - 1;
-                c.remaining = 0;
-            }
-        }
-    }
-    while (c.page < target) {
-        if (!NextEntry(c)) return false;
-    }
-    return true;
+// The next packed number at p. The entry tables checked that no number runs
+// past its entry, so only the number's own bytes are read.
+inline std::int64_t Take(const std::uint8_t*& p) {
+    const std::uint32_t value = DecodePacked(p);
+    p += PackedLength(*p);
+    return value;
 }
+
+}  // namespace
 
 bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool countHits,
-                      std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts) {
+                      const std::vector<std::uint32_t>* within, std::vector<std::uint32_t>& pages,
+                      std::vector<std::uint32_t>& counts) {
     m_damaged = false;
+    m_withinAt.clear();
     const int n = plan.cursorCount;
-    if (n == 0) return false;
+    if (n == 0 || tables.entries == nullptr) return false;
     for (int i = 0; i < n; ++i) {
         const int code = plan.code[i];
         // A variant group beyond the tables has no postings either.
         if (code < 0 || code >= kCodeCount || tables.firstBlock[code] == kNoPostings) return false;
     }
+    bool damaged = false;
     for (int i = 0; i < n; ++i) {
-        Cursor& c = m_cursors[i];
         const int code = plan.code[i];
-        c.lastPage = tables.lastPage[code];
-        c.entry = 0;
-        c.checkpoint = 0;
-        m_jumpPages = tables.skips == nullptr ? 0 : tables.skips->Spacing();
-        c.skips = tables.skips == nullptr
-                      ? nullptr
-                      : &tables.skips->For(code, tables.firstBlock[code], c.lastPage, tables.view);
-        c.entries = tables.skips == nullptr ? 0 : tables.skips->EntryCount(code);
-        c.in.Open(tables.view, tables.firstBlock[code]);
-        std::uint32_t delta = 0;
-        std::uint32_t length = 0;
-        c.in.ReadEntryHeader(delta, length);
-        if (c.in.Damaged() || delta > c.lastPage) {
-            m_damaged = true;
-            return true;
+        const EntryTable& table =
+            tables.entries->For(code, tables.firstBlock[code], tables.lastPage[code], tables.view);
+        damaged = damaged || table.damaged;
+        m_cursors[i].table = &table;
+        m_lanes[i] = {table.pages.data(), static_cast<std::uint32_t>(table.pages.size()), 0,
+                      table.bits.empty() ? nullptr : &table};
+    }
+    // Pages beyond a break in a code's postings are missing from the result.
+    m_damaged = damaged;
+
+    // One character and no limit: the table holds the answer.
+    if (n == 1 && within == nullptr) {
+        const EntryTable& table = *m_cursors[0].table;
+        pages.insert(pages.end(), table.pages.begin(), table.pages.end());
+        if (countHits) {
+            const std::size_t base = counts.size();
+            counts.resize(base + table.places.size());
+            for (std::size_t k = 0; k < table.places.size(); ++k)
+                counts[base + k] = table.places[k].count;
         }
-        c.page = delta;
-        c.remaining = static_cast<std::int32_t>(length);
+        return true;
     }
 
-    // Visit the cursors rarest first: the rarest decides which pages the
-    // others have to look at, and they jump there.
-    int order[kMaxCursors];
-    for (int i = 0; i < n; ++i) order[i] = i;
-    std::stable_sort(order, order + n,
-                     [this](int a, int b) { return m_cursors[a].entries < m_cursors[b].entries; });
-    std::uint32_t target = 0;
-    for (int i = 0; i < n; ++i) target = std::max(target, m_cursors[i].page);
-    int agreed = 0;
-    int k = 0;
-    for (;;) {
-        Cursor& c = m_cursors[order[k]];
-        if (c.page < target && !AdvanceTo(c, target)) return true;
-        if (c.page > target) {
-            target = c.page;
-            agreed = 1;
-        } else {
-            ++agreed;
-        }
-        if (agreed < n) {
-            k = k + 1 == n ? 0 : k + 1;
-            continue;
-        }
-        // Every cursor stands on page target.
-        std::uint32_t hits = 0;
+    if (n == 1 && !m_cursors[0].table->bits.empty()) {
+        RunDenseWithin(*m_cursors[0].table, countHits, *within, pages, counts);
+        return true;
+    }
+
+    int lanes = n;
+    if (within != nullptr) {
+        m_lanes[lanes++] = {within->data(), static_cast<std::uint32_t>(within->size()), 0, nullptr};
+    }
+    // The shortest lane leads: only its pages can hold the term. The others
+    // are asked rarest first, a lane with a page bitmap in constant time,
+    // any other by searching forward in its pages.
+    int order[kMaxCursors + 1];
+    for (int i = 0; i < lanes; ++i) order[i] = i;
+    std::stable_sort(order, order + lanes,
+                     [this](int a, int b) { return m_lanes[a].size < m_lanes[b].size; });
+    Lane& lead = m_lanes[order[0]];
+    // Every lane stands on the page of lead.at: match and keep it.
+    const auto matchHere = [&](std::uint32_t page) {
+        std::uint32_t hits = 1;
         if (n > 1) {
+            OpenPositions(n, tables.view);
             hits = MatchPage(plan, countHits);
         } else if (countHits) {
-            hits = CountPositions(m_cursors[0]);
-        } else if (m_cursors[0].remaining > 0) {
-            hits = 1;  // every entry holds at least one position
-        } else {
-            m_damaged = true;
+            hits = m_cursors[0].table->places[m_lanes[0].at].count;
         }
         if (hits > 0) {
-            pages.push_back(target);
+            pages.push_back(page);
             if (countHits) counts.push_back(hits);
+            if (within != nullptr) m_withinAt.push_back(m_lanes[n].at);
         }
-        if (m_damaged || target == 0xFFFFFFFF) return true;
-        ++target;
-        agreed = 0;
-        k = 0;
+    };
+
+    if (std::all_of(order + 1, order + lanes, [this](int i) { return m_lanes[i].dense; })) {
+        // Only bitmaps to ask: first pick the lead's pages that every bitmap
+        // holds, without branching on the answers, then match those.
+        const std::uint32_t candidates = CollectCandidates(lead, order + 1, lanes - 1);
+        for (std::uint32_t k = 0; k < candidates; ++k) {
+            lead.at = m_candidates[k];
+            const std::uint32_t page = lead.pages[lead.at];
+            for (int j = 1; j < lanes; ++j) {
+                Lane& lane = m_lanes[order[j]];
+                lane.at = static_cast<std::uint32_t>(lane.dense->EntryOf(page));
+            }
+            matchHere(page);
+        }
+        return true;
     }
+
+    std::uint32_t at = 0;
+    while (at < lead.size) {
+        const std::uint32_t page = lead.pages[at];
+        std::uint32_t next = page;  // a later page some lane holds, to jump to
+        bool all = true;
+        for (int j = 1; j < lanes && all; ++j) {
+            Lane& lane = m_lanes[order[j]];
+            if (lane.dense != nullptr) {
+                const std::int64_t entry = lane.dense->EntryOf(page);
+                if (entry < 0) all = false;
+                lane.at = static_cast<std::uint32_t>(entry);
+                continue;
+            }
+            lane.at = Seek(lane.pages, lane.size, lane.at, page);
+            if (lane.at == lane.size) {
+                at = lead.size;  // no later page can hold the term
+                all = false;
+                break;
+            }
+            if (lane.pages[lane.at] != page) {
+                next = lane.pages[lane.at];
+                all = false;
+            }
+        }
+        if (!all) {
+            if (at < lead.size)
+                at = next > page ? Seek(lead.pages, lead.size, at + 1, next) : at + 1;
+            continue;
+        }
+        lead.at = at;
+        matchHere(page);
+        ++at;
+    }
+    return true;
 }
 
-std::uint32_t TermMatcher::CountPositions(Cursor& c) {
-    // Every entry holds at least one position.
-    if (c.remaining <= 0) {
-        m_damaged = true;
-        return 0;
+std::uint32_t TermMatcher::CollectCandidates(const Lane& lead, const int* others, int count) {
+    if (m_candidates.size() < lead.size) m_candidates.resize(lead.size);
+    std::uint32_t kept = 0;
+    for (std::uint32_t k = 0; k < lead.size; ++k) {
+        const std::uint32_t page = lead.pages[k];
+        const std::size_t word = page / 64;
+        bool all = true;
+        for (int j = 0; j < count; ++j) {
+            const std::vector<std::uint64_t>& bits = m_lanes[others[j]].dense->bits;
+            // A page past the bitmap reads its last word and is refused.
+            const bool inside = word < bits.size();
+            const std::uint64_t w = bits[inside ? word : bits.size() - 1];
+            all &= inside & (((w >> (page % 64)) & 1) != 0);
+        }
+        m_candidates[kept] = k;
+        kept += all;
     }
-    const std::uint32_t count = c.in.CountRestOfEntry(c.remaining);
-    if (c.in.Damaged()) {
-        m_damaged = true;
-        return 0;
+    return kept;
+}
+
+void TermMatcher::RunDenseWithin(const EntryTable& table, bool countHits,
+                                 const std::vector<std::uint32_t>& within,
+                                 std::vector<std::uint32_t>& pages,
+                                 std::vector<std::uint32_t>& counts) {
+    // Every page of within is looked up in the bitmap and written out; only
+    // the found ones are kept, by advancing the output, without a branch.
+    const std::size_t base = pages.size();
+    const std::uint32_t end = static_cast<std::uint32_t>(table.bits.size() * 64);
+    const std::size_t limit = static_cast<std::size_t>(
+        std::lower_bound(within.begin(), within.end(), end) - within.begin());
+    pages.resize(base + limit);
+    if (countHits) counts.resize(base + limit);
+    m_withinAt.resize(limit);
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < limit; ++k) {
+        const std::uint32_t page = within[k];
+        const std::uint64_t word = table.bits[page / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (page % 64);
+        const std::uint32_t entry = table.ranks[page / 64] + CountBits(word & (bit - 1));
+        const bool found = (word & bit) != 0;
+        pages[base + kept] = page;
+        // A page not found may name the entry past the last; read entry 0
+        // instead, the value is discarded.
+        if (countHits) counts[base + kept] = table.places[found ? entry : 0].count;
+        m_withinAt[kept] = static_cast<std::uint32_t>(k);
+        kept += found;
     }
-    return count;
+    pages.resize(base + kept);
+    if (countHits) counts.resize(base + kept);
+    m_withinAt.resize(kept);
+}
+
+void TermMatcher::OpenPositions(int n, const PostingsView& view) {
+    // Positions almost always lie in one block and are read in place; those
+    // that cross into the next are gathered into the scratch buffer, sized
+    // first so that it does not move while cursors point into it.
+    std::size_t scratch = 0;
+    for (int i = 0; i < n; ++i) {
+        Cursor& c = m_cursors[i];
+        const EntryPlace& place = c.table->places[m_lanes[i].at];
+        c.p = view.bytes + place.location;
+        c.end = c.p + place.length;
+        if (place.location % kPostingsBlockSize + place.length > kPostingsBlockSize) {
+            c.p = nullptr;
+            scratch += place.length;
+        }
+    }
+    if (scratch == 0) return;
+    if (m_scratch.size() < scratch) m_scratch.resize(scratch);
+    std::uint8_t* gathered = m_scratch.data();
+    for (int i = 0; i < n; ++i) {
+        Cursor& c = m_cursors[i];
+        if (c.p != nullptr) continue;
+        const EntryPlace& place = c.table->places[m_lanes[i].at];
+        PostingsCursor in;
+        in.OpenAt(view, place.location / kPostingsBlockSize, place.location % kPostingsBlockSize);
+        for (std::uint32_t k = 0; k < place.length; ++k) gathered[k] = in.ReadByte();
+        c.p = gathered;
+        c.end = gathered + place.length;
+        gathered += place.length;
+    }
 }
 
 std::uint32_t TermMatcher::MatchPage(const TermPlan& plan, bool countHits) {
@@ -145,15 +245,7 @@ std::uint32_t TermMatcher::MatchPage(const TermPlan& plan, bool countHits) {
     const int groups = plan.groupCount;
     const int* groupFirst = plan.groupFirst;
     const std::int64_t last = plan.length - 1;
-    for (int i = 0; i < n; ++i) {
-        Cursor& c = m_cursors[i];
-        m_v[i] = static_cast<std::int64_t>(c.in.ReadPosition(c.remaining)) + (last - plan.t[i]);
-        if (c.in.Damaged()) {
-            m_damaged = true;
-            return 0;
-        }
-    }
-
+    for (int i = 0; i < n; ++i) m_v[i] = Take(m_cursors[i].p) + (last - plan.t[i]);
     if (groups == 1) return n == 2 ? MatchPair(countHits) : MatchPhrase(n, countHits);
     if (groups == 2 && n == 2) return MatchStarPair(countHits);
 
@@ -198,12 +290,8 @@ std::uint32_t TermMatcher::MatchPage(const TermPlan& plan, bool countHits) {
         for (int i = start; i < n; ++i) {
             if (m_v[i] >= target) continue;
             Cursor& c = m_cursors[i];
-            if (c.remaining <= 0) return hits;
-            m_v[i] += c.in.ReadPosition(c.remaining);
-            if (c.in.Damaged()) {
-                m_damaged = true;
-                return hits;
-            }
+            if (c.p == c.end) return hits;
+            m_v[i] += Take(c.p);
         }
     }
 }
@@ -220,12 +308,8 @@ std::uint32_t TermMatcher::MatchPhrase(int n, bool countHits) {
             Cursor& c = m_cursors[i];
             std::int64_t v = m_v[i];
             while (v < target) {
-                if (c.remaining <= 0) return hits;
-                v += c.in.ReadPosition(c.remaining);
-                if (c.in.Damaged()) [[unlikely]] {
-                    m_damaged = true;
-                    return hits;
-                }
+                if (c.p == c.end) return hits;
+                v += Take(c.p);
             }
             m_v[i] = v;
             if (v != target) {
@@ -243,80 +327,58 @@ std::uint32_t TermMatcher::MatchPhrase(int n, bool countHits) {
 
 std::uint32_t TermMatcher::MatchPair(bool countHits) {
     // MatchPhrase for two cursors, with their state in registers.
-    PostingsCursor& first = m_cursors[0].in;
-    PostingsCursor& second = m_cursors[1].in;
-    std::int32_t firstLeft = m_cursors[0].remaining;
-    std::int32_t secondLeft = m_cursors[1].remaining;
+    const std::uint8_t* first = m_cursors[0].p;
+    const std::uint8_t* const firstEnd = m_cursors[0].end;
+    const std::uint8_t* second = m_cursors[1].p;
+    const std::uint8_t* const secondEnd = m_cursors[1].end;
     std::int64_t u = m_v[0];
     std::int64_t w = m_v[1];
     std::uint32_t hits = 0;
     for (;;) {
         if (u < w) {
-            if (firstLeft <= 0) break;
-            u += first.ReadPosition(firstLeft);
-            if (first.Damaged()) [[unlikely]]
-                break;
+            if (first == firstEnd) break;
+            u += Take(first);
         } else if (w < u) {
-            if (secondLeft <= 0) break;
-            w += second.ReadPosition(secondLeft);
-            if (second.Damaged()) [[unlikely]]
-                break;
+            if (second == secondEnd) break;
+            w += Take(second);
         } else {
             ++hits;
-            if (!countHits || firstLeft <= 0) break;
-            u += first.ReadPosition(firstLeft);
-            if (first.Damaged() || secondLeft <= 0) [[unlikely]]
-                break;
-            w += second.ReadPosition(secondLeft);
-            if (second.Damaged()) [[unlikely]]
-                break;
+            if (!countHits || first == firstEnd || second == secondEnd) break;
+            u += Take(first);
+            w += Take(second);
         }
     }
-    m_cursors[0].remaining = firstLeft;
-    m_cursors[1].remaining = secondLeft;
-    if (first.Damaged() || second.Damaged()) m_damaged = true;
     return hits;
 }
 
 std::uint32_t TermMatcher::MatchStarPair(bool countHits) {
     // The general iteration for one cursor before the asterisk (u) and one
     // after it (w), with their state in registers.
-    PostingsCursor& first = m_cursors[0].in;
-    PostingsCursor& second = m_cursors[1].in;
-    std::int32_t firstLeft = m_cursors[0].remaining;
-    std::int32_t secondLeft = m_cursors[1].remaining;
+    const std::uint8_t* first = m_cursors[0].p;
+    const std::uint8_t* const firstEnd = m_cursors[0].end;
+    const std::uint8_t* second = m_cursors[1].p;
+    const std::uint8_t* const secondEnd = m_cursors[1].end;
     std::int64_t u = m_v[0];
     std::int64_t w = m_v[1];
     std::uint32_t hits = 0;
     for (;;) {
         if (w < u) {
-            if (secondLeft <= 0) break;
-            w += second.ReadPosition(secondLeft);
-            if (second.Damaged()) [[unlikely]]
-                break;
+            if (second == secondEnd) break;
+            w += Take(second);
         } else if (w - u > kMaxStarReach) {
-            if (firstLeft <= 0) break;
-            u += first.ReadPosition(firstLeft);
-            if (first.Damaged()) [[unlikely]]
-                break;
+            if (first == firstEnd) break;
+            u += Take(first);
         } else {
             ++hits;
-            if (!countHits || firstLeft <= 0) break;
+            if (!countHits || first == firstEnd) break;
             const bool secondToo = w == u;
-            u += first.ReadPosition(firstLeft);
-            if (first.Damaged()) [[unlikely]]
-                break;
+            u += Take(first);
             if (secondToo) {
-                if (secondLeft <= 0) break;
-                w += second.ReadPosition(secondLeft);
-                if (second.Damaged()) [[unlikely]]
-                    break;
+                if (second == secondEnd) break;
+                w += Take(second);
             }
         }
     }
-    m_cursors[0].remaining = firstLeft;
-    m_cursors[1].remaining = secondLeft;
-    if (first.Damaged() || second.Damaged()) m_damaged = true;
     return hits;
 }
 

@@ -1,17 +1,19 @@
 // TermMatcher: runs one TermPlan against the postings and lists the pages on
 // which the term occurs, with the number of places when hits are counted.
 //
-// Cursors walk the postings of their codes page by page; a page's positions
-// are decoded only when every cursor stands on it, other entries are skipped
-// by their byte length. The cursor state lives in fixed arrays owned by the
-// matcher, so a run allocates nothing but the output pages and counts.
+// Each cursor walks the page list of its code's entry table, jumping to the
+// page the others stand on by binary search; a page's positions are decoded
+// only when every cursor stands on it. The rarest code leads. A run can also
+// be limited to a given ascending list of pages, which then leads like the
+// rarest code (an AND search passes the pages the earlier terms left). The
+// cursor state lives in fixed arrays owned by the matcher, so a run allocates
+// nothing but the output pages and counts.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "engine/postingscursor.h"
-#include "engine/skiptable.h"
+#include "engine/entrytable.h"
 #include "engine/termplan.h"
 
 namespace engine {
@@ -21,7 +23,7 @@ struct PostingsTables {
     const std::uint32_t* firstBlock = nullptr;  // table A, kCodeCount entries
     const std::uint32_t* lastPage = nullptr;    // table D, kCodeCount entries
     PostingsView view;
-    SkipTables* skips = nullptr;  // checkpoints built on first use, or none
+    EntryTables* entries = nullptr;  // the codes' entry tables, built on first use
 };
 
 inline constexpr std::uint32_t kNoPostings = 0xFFFFFFFF;
@@ -31,44 +33,59 @@ class TermMatcher {
     // Appends the term's pages in ascending order to pages and, with
     // countHits, the number of hit places on each to counts. Returns false
     // when the term has no cursor (no indexed character, or one without
-    // postings), true otherwise. Damaged postings end the term early; see
-    // Damaged().
+    // postings), true otherwise. A code whose postings break off counts only
+    // its entries before the damage; see Damaged().
+    // With within, only the pages listed there (ascending) are considered.
     bool Run(const TermPlan& plan, const PostingsTables& tables, bool countHits,
-             std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts);
+             const std::vector<std::uint32_t>* within, std::vector<std::uint32_t>& pages,
+             std::vector<std::uint32_t>& counts);
 
     // Whether the last Run met damaged postings.
     bool Damaged() const { return m_damaged; }
+    // After a Run with within: for each page found, its index in within.
+    const std::vector<std::uint32_t>& WithinAt() const { return m_withinAt; }
 
   private:
+    // A cursor's code and, on the page being matched, the bytes of its
+    // positions (the first absolute, then distances) not yet read.
     struct Cursor {
-        PostingsCursor in;
-        std::uint32_t page = 0;      // record index of the current entry
-        std::uint32_t lastPage = 0;  // record index of the code's last entry
-        std::int32_t remaining = 0;  // position bytes left in the current entry
-        std::uint32_t entry = 0;     // number of the current entry in the stream
-        std::uint32_t entries = 0;   // entries of the whole stream, when known
-        const SkipTable* skips = nullptr;
-        std::size_t checkpoint = 0;  // first checkpoint not yet passed
+        const EntryTable* table = nullptr;
+        const std::uint8_t* p = nullptr;
+        const std::uint8_t* end = nullptr;
+    };
+    // A sorted page list walked by the page loop: a cursor's table, or the
+    // pages a run is limited to.
+    struct Lane {
+        const std::uint32_t* pages = nullptr;
+        std::uint32_t size = 0;
+        std::uint32_t at = 0;               // index of the current page
+        const EntryTable* dense = nullptr;  // a table with a page bitmap
     };
 
-    // Moves cursor c to its next page entry. False when its postings end.
-    bool NextEntry(Cursor& c);
-    // Moves cursor c to its first entry at or after page target, jumping by
-    // its checkpoints when far behind. False when its postings end first.
-    bool AdvanceTo(Cursor& c, std::uint32_t target);
-    // Matches the positions of page P; returns the number of hit places (at
-    // most 1 without countHits).
+    // Run for one character with a page bitmap, limited to within.
+    void RunDenseWithin(const EntryTable& table, bool countHits,
+                        const std::vector<std::uint32_t>& within, std::vector<std::uint32_t>& pages,
+                        std::vector<std::uint32_t>& counts);
+    // Writes to m_candidates the indexes of lead's pages that the bitmaps of
+    // the lanes others[0 .. count) all hold; returns how many.
+    std::uint32_t CollectCandidates(const Lane& lead, const int* others, int count);
+    // Points every cursor at its positions on the page where all stand.
+    void OpenPositions(int n, const PostingsView& view);
+    // Matches the positions of the page; returns the number of hit places
+    // (at most 1 without countHits).
     std::uint32_t MatchPage(const TermPlan& plan, bool countHits);
     // MatchPage for a term of one segment, and for one of two cursors.
     std::uint32_t MatchPhrase(int n, bool countHits);
     std::uint32_t MatchPair(bool countHits);
     // MatchPage for one cursor, an asterisk, one cursor.
     std::uint32_t MatchStarPair(bool countHits);
-    std::uint32_t CountPositions(Cursor& c);
 
     Cursor m_cursors[kMaxCursors];
+    Lane m_lanes[kMaxCursors + 1];
     std::int64_t m_v[kMaxCursors];
-    std::uint32_t m_jumpPages = 0;
+    std::vector<std::uint8_t> m_scratch;  // positions that cross a block end
+    std::vector<std::uint32_t> m_withinAt;
+    std::vector<std::uint32_t> m_candidates;
     bool m_damaged = false;
 };
 

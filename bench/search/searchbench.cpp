@@ -5,7 +5,7 @@
 //
 //   ORVALE_BENCH_DATA=<corpus folder> bench_search
 //   ORVALE_BENCH_SYNTHETIC=<characters> bench_search   (a generated corpus)
-//   ORVALE_BENCH_SKIP_SPACING=<entries> tunes the cursors' checkpoints.
+//   ORVALE_BENCH_TABLE_BUDGET=<bytes> sets the memory the entry tables may keep.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -241,8 +241,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_search: cannot open the corpus in %s\n", dir.c_str());
         return 1;
     }
-    if (const char* spacing = std::getenv("ORVALE_BENCH_SKIP_SPACING")) {
-        index.SetSkipSpacing(static_cast<std::uint32_t>(std::strtoul(spacing, nullptr, 10)));
+    if (const char* budget = std::getenv("ORVALE_BENCH_TABLE_BUDGET")) {
+        index.SetEntryTableBudget(static_cast<std::size_t>(std::strtoull(budget, nullptr, 10)));
     }
     const std::vector<Query> queries = PickQueries(index);
     if (queries.empty()) {

@@ -1,0 +1,92 @@
+#include "engine/entrytable.h"
+
+#include <algorithm>
+
+#include "engine/indexcode.h"
+
+namespace engine {
+
+void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::uint32_t lastPage,
+                     EntryTable& table) {
+    PostingsCursor cursor;
+    cursor.Open(view, firstBlock);
+    std::uint32_t page = 0;
+    for (bool first = true;; first = false) {
+        std::uint32_t delta = 0;
+        std::uint32_t length = 0;
+        cursor.ReadEntryHeader(delta, length);
+        cursor.Settle();
+        // Entries ascend strictly, end at the code's last page and hold at
+        // least one position; a location must fit the table's 32 bits.
+        const bool ascends = first ? delta <= lastPage : delta != 0 && delta <= lastPage - page;
+        if (cursor.Damaged() || !ascends || length == 0 || cursor.Block() >= (1u << 20)) {
+            table.damaged = true;
+            break;
+        }
+        page += delta;
+        const std::uint32_t location = cursor.Block() * kPostingsBlockSize + cursor.Offset();
+        std::int32_t remaining = static_cast<std::int32_t>(length);
+        const std::uint32_t count = cursor.CountRestOfEntry(remaining);
+        if (cursor.Damaged()) {
+            table.damaged = true;
+            break;
+        }
+        table.pages.push_back(page);
+        table.places.push_back(
+            {location, static_cast<std::uint16_t>(length), static_cast<std::uint16_t>(count)});
+        if (page == lastPage) break;
+    }
+    if (table.pages.size() >= 64 &&
+        table.pages.size() * EntryTable::kDenseRatio >= std::size_t{table.pages.back()} + 1) {
+        table.bits.assign(table.pages.back() / 64 + 1, 0);
+        for (std::uint32_t p : table.pages) table.bits[p / 64] |= std::uint64_t{1} << (p % 64);
+        table.ranks.resize(table.bits.size());
+        std::uint32_t before = 0;
+        for (std::size_t w = 0; w < table.bits.size(); ++w) {
+            table.ranks[w] = before;
+            before += CountBits(table.bits[w]);
+        }
+    }
+    table.pages.shrink_to_fit();
+    table.places.shrink_to_fit();
+}
+
+void EntryTables::Clear() {
+    m_slots.clear();
+    m_built.clear();
+    m_keptBytes = 0;
+}
+
+const EntryTable& EntryTables::For(int code, std::uint32_t firstBlock, std::uint32_t lastPage,
+                                   const PostingsView& view) {
+    if (m_slots.empty()) m_slots.resize(kCodeCount);
+    Slot& slot = m_slots[static_cast<std::size_t>(code)];
+    slot.lastUse = m_round;
+    if (!slot.table) {
+        slot.table = std::make_unique<EntryTable>();
+        BuildEntryTable(view, firstBlock, lastPage, *slot.table);
+        m_built.push_back(code);
+        m_keptBytes += slot.table->Bytes();
+    }
+    return *slot.table;
+}
+
+void EntryTables::Trim() {
+    if (m_keptBytes > m_budget) {
+        std::sort(m_built.begin(), m_built.end(), [this](int a, int b) {
+            return m_slots[static_cast<std::size_t>(a)].lastUse <
+                   m_slots[static_cast<std::size_t>(b)].lastUse;
+        });
+        std::size_t dropped = 0;
+        for (; dropped < m_built.size() && m_keptBytes > m_budget; ++dropped) {
+            Slot& slot = m_slots[static_cast<std::size_t>(m_built[dropped])];
+            if (slot.lastUse == m_round) break;
+            m_keptBytes -= slot.table->Bytes();
+            slot.table.reset();
+        }
+        m_built.erase(m_built.begin(), m_built.begin() + static_cast<std::ptrdiff_t>(dropped));
+    }
+    ++m_round;
+}
+
+}  // namespace engine

@@ -1,0 +1,102 @@
+// EntryTables: for each character code, the page entries of its postings laid
+// out as plain arrays (record index, where the entry's positions start, their
+// byte length and how many there are), so that a search finds the entries on
+// a given page by binary search instead of walking the stream, and counts a
+// single character's hits without decoding a position.
+//
+// A code's table is built the first time a search uses the code (one walk
+// over its stream, decoding every position once) and kept until the index is
+// unloaded or the memory budget makes room for newer tables: Trim() drops the
+// tables least recently used, never one used since the last Trim(). A stream
+// that turns out damaged keeps the entries before the damage and says so.
+// Owned by CIndex; one caller at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/postingscursor.h"
+
+namespace engine {
+
+// Bits set in x. Written out because the portable build target has no
+// population-count instruction and the library call costs more than this.
+inline std::uint32_t CountBits(std::uint64_t x) {
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<std::uint32_t>((x * 0x0101010101010101ull) >> 56);
+}
+
+// Where one page entry's positions lie and how many there are; kept
+// together because matching a page reads all three.
+struct EntryPlace {
+    std::uint32_t location = 0;  // block * block size + offset of the positions
+    std::uint16_t length = 0;    // their byte length
+    std::uint16_t count = 0;     // their number
+};
+
+struct EntryTable {
+    std::vector<std::uint32_t> pages;  // record indexes, ascending
+    std::vector<EntryPlace> places;    // one per page
+    // For codes on at least one page in kDenseRatio: one bit per record index
+    // up to the last entry's, and the number of bits set before each word,
+    // so that a page's entry is found in constant time.
+    std::vector<std::uint64_t> bits;
+    std::vector<std::uint32_t> ranks;
+    bool damaged = false;  // the stream breaks after the last entry
+
+    static constexpr std::size_t kDenseRatio = 32;
+
+    // The index of page's entry, or -1 when the code is not on page; only
+    // with bits.
+    std::int64_t EntryOf(std::uint32_t page) const {
+        const std::size_t word = page / 64;
+        if (word >= bits.size()) return -1;
+        const std::uint64_t bit = std::uint64_t{1} << (page % 64);
+        if ((bits[word] & bit) == 0) return -1;
+        return ranks[word] + CountBits(bits[word] & (bit - 1));
+    }
+    std::size_t Bytes() const {
+        return pages.size() * (4 + sizeof(EntryPlace)) + bits.size() * 8 + ranks.size() * 4 +
+               sizeof(EntryTable);
+    }
+};
+
+class EntryTables {
+  public:
+    // Tables of all codes together may keep about this many bytes between
+    // searches.
+    static constexpr std::size_t kDefaultBudget = std::size_t{256} << 20;
+
+    void SetBudget(std::size_t bytes) { m_budget = bytes; }
+    void Clear();
+    // The table of code, built on first use. The reference stays valid until
+    // the next Trim() or Clear().
+    const EntryTable& For(int code, std::uint32_t firstBlock, std::uint32_t lastPage,
+                          const PostingsView& view);
+    // Drops least recently used tables until the kept ones fit the budget;
+    // tables used since the previous Trim() stay.
+    void Trim();
+    std::size_t KeptBytes() const { return m_keptBytes; }
+
+  private:
+    struct Slot {
+        std::unique_ptr<EntryTable> table;
+        std::uint64_t lastUse = 0;
+    };
+    std::vector<Slot> m_slots;
+    std::vector<int> m_built;  // codes with a table, in no particular order
+    std::size_t m_budget = kDefaultBudget;
+    std::size_t m_keptBytes = 0;
+    std::uint64_t m_round = 1;
+};
+
+// Builds the table of the stream that starts at byte 0 of firstBlock and ends
+// with the entry of lastPage.
+void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::uint32_t lastPage,
+                     EntryTable& table);
+
+}  // namespace engine
