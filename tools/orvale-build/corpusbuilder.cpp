@@ -89,9 +89,29 @@ void CorpusBuilder::IndexPage(std::uint32_t record, const SourcePage& page) {
     m_counts.noteCharacters += scopePosition[kNotes];
 }
 
+void CorpusBuilder::ShareGroupStreams(PostingsWriter& index) {
+    // A variant group of which only one member occurs has exactly that
+    // member's postings: it reads the member's blocks instead of a copy.
+    std::vector<std::uint32_t> members(engine::kCodeCount, 0);
+    std::vector<std::uint32_t> member(engine::kCodeCount, 0);
+    for (int code = 0; code < engine::kVariantCodeBase; ++code) {
+        if (index.PageCount(static_cast<std::uint32_t>(code)) == 0) continue;
+        for (const std::uint32_t group : m_groups.GroupsOf(code)) {
+            ++members[group];
+            member[group] = static_cast<std::uint32_t>(code);
+        }
+    }
+    for (std::uint32_t group = engine::kVariantCodeBase; group < engine::kCodeCount; ++group) {
+        if (members[group] == 1) index.ShareStream(group, member[group]);
+    }
+}
+
 void CorpusBuilder::Finish() {
     m_store.Finish();
-    for (auto& index : m_index) index.Finish();
+    for (auto& index : m_index) {
+        ShareGroupStreams(index);
+        index.Finish();
+    }
     m_catalogue.Write(m_dir + "/kvt.dir");
     FileWriter variants(m_dir + "/yitizi.txt");
     variants.Write(m_variantTable);

@@ -50,6 +50,7 @@ class CorpusBuilder {
 
   private:
     void IndexPage(std::uint32_t record, const SourcePage& page);
+    void ShareGroupStreams(PostingsWriter& index);
 
     std::string m_dir;
     std::string m_variantTable;

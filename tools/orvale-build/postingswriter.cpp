@@ -19,6 +19,8 @@ namespace {
 
 constexpr std::uint32_t kBlock = engine::kBlockSize;
 constexpr std::uint32_t kNoBlock = 0xFFFFFFFF;
+// Block numbers times the block size are 32-bit byte offsets.
+constexpr std::uint64_t kMaxBlocks = (std::uint64_t{1} << 32) / kBlock;
 constexpr std::size_t kMaxEntryBytes = 65535;
 constexpr std::size_t kArenaBytes = 2u << 20;
 constexpr std::uint32_t kBlocksPerArena = kArenaBytes / kBlock;
@@ -125,6 +127,25 @@ void PostingsWriter::SpillTail(CodeState& state) {
     ++state.spillBlocks;
     m_spill->Write(Tail(state), kBlock);
     state.used = 0;
+    // Only variant groups can share their blocks: once the other codes'
+    // blocks alone pass the format's limit the build cannot succeed, so it
+    // stops now instead of at the end.
+    if (&state - m_codes.data() < engine::kVariantCodeBase && ++m_ownBlocks >= kMaxBlocks) {
+        throw BuildError(kExitBadInput, "the postings of " + m_stem +
+                                            " exceed 4 GiB, the limit of the index format");
+    }
+}
+
+bool PostingsWriter::ShareStream(std::uint32_t code, std::uint32_t sameAs) {
+    CodeState& state = m_codes[code];
+    const CodeState& other = m_codes[sameAs];
+    if (code == sameAs || state.pageCount == 0 || other.sameAs != 0 ||
+        state.pageCount != other.pageCount || state.lastRecord != other.lastRecord ||
+        state.spillBlocks != other.spillBlocks || state.used != other.used) {
+        return false;
+    }
+    state.sameAs = sameAs + 1;
+    return true;
 }
 
 void PostingsWriter::Finish() {
@@ -136,7 +157,7 @@ void PostingsWriter::Finish() {
     std::uint64_t blocks = 0;
     for (std::size_t code = 0; code < m_codes.size(); ++code) {
         const CodeState& state = m_codes[code];
-        if (state.pageCount == 0) continue;
+        if (state.pageCount == 0 || state.sameAs != 0) continue;
         firstBlock[code] = static_cast<std::uint32_t>(blocks);
         const std::uint32_t chain = state.spillBlocks + 1;
         blocks += chain;
@@ -144,8 +165,16 @@ void PostingsWriter::Finish() {
         pageCounts[code] = state.pageCount;
         lastPage[code] = state.lastRecord;
     }
+    for (std::size_t code = 0; code < m_codes.size(); ++code) {
+        const std::uint32_t sameAs = m_codes[code].sameAs;
+        if (sameAs == 0) continue;
+        firstBlock[code] = firstBlock[sameAs - 1];
+        blockCounts[code] = blockCounts[sameAs - 1];
+        pageCounts[code] = pageCounts[sameAs - 1];
+        lastPage[code] = lastPage[sameAs - 1];
+    }
     // Block numbers are 32-bit byte offsets / 4096: the file stays below 4 GiB.
-    if (blocks >= (1ull << 32) / kBlock) {
+    if (blocks >= kMaxBlocks) {
         throw BuildError(kExitBadInput, "the postings of " + m_stem +
                                             " exceed 4 GiB, the limit of the index format");
     }
@@ -154,7 +183,7 @@ void PostingsWriter::Finish() {
     m_blockCount = std::max<std::uint32_t>(static_cast<std::uint32_t>(blocks), 1);
     std::vector<std::uint32_t> nextBlock(m_blockCount, kNoBlock);
     for (std::size_t code = 0; code < m_codes.size(); ++code) {
-        if (firstBlock[code] == kNoBlock) continue;
+        if (firstBlock[code] == kNoBlock || m_codes[code].sameAs != 0) continue;
         const std::uint32_t last = firstBlock[code] + m_codes[code].spillBlocks;
         for (std::uint32_t b = firstBlock[code]; b < last; ++b) nextBlock[b] = b + 1;
     }
@@ -188,7 +217,7 @@ void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
     std::vector<std::uint8_t> block(kBlock);
     try {
         for (std::size_t code = 0; code < m_codes.size(); ++code) {
-            if (firstBlock[code] == kNoBlock) continue;
+            if (firstBlock[code] == kNoBlock || m_codes[code].sameAs != 0) continue;
             const CodeState& state = m_codes[code];
             std::uint32_t s = state.spillBlocks == 0 ? kNoBlock : state.firstSpill;
             for (; s != kNoBlock; s = m_spillNext[s]) {

@@ -38,6 +38,14 @@ class PostingsWriter {
     // than 65,535 bytes, the most a page entry can hold.
     void AddPage(std::uint32_t record, const std::uint64_t* keys, std::size_t count);
 
+    // Pages on which code has postings so far.
+    std::uint32_t PageCount(std::uint32_t code) const { return m_codes[code].pageCount; }
+    // Lets code's stream be read from sameAs's blocks instead of its own
+    // when the two streams are byte for byte the same (a variant group with
+    // one member in use); the caller knows they are, this checks their
+    // shape. Returns whether the blocks are shared.
+    bool ShareStream(std::uint32_t code, std::uint32_t sameAs);
+
     // Writes <stem>-idx.h and <stem>-idx.m and removes the spill file.
     // Throws BuildError on a write failure.
     void Finish();
@@ -54,8 +62,9 @@ class PostingsWriter {
         std::uint32_t firstSpill = 0;
         std::uint32_t lastSpill = 0;
         std::uint32_t spillBlocks = 0;
-        std::uint32_t tail = 0;  // tail block number plus one; 0: none yet
-        std::uint32_t used = 0;  // bytes used in the tail block
+        std::uint32_t tail = 0;    // tail block number plus one; 0: none yet
+        std::uint32_t used = 0;    // bytes used in the tail block
+        std::uint32_t sameAs = 0;  // code whose blocks this code reads, plus one; 0: its own
     };
 
     void Append(CodeState& state, const std::uint8_t* data, std::size_t size);
@@ -81,6 +90,7 @@ class PostingsWriter {
     std::vector<std::uint32_t> m_spillNext;  // chain of spilled blocks
     std::vector<std::uint8_t> m_entry;
     std::uint64_t m_streamBytes = 0;
+    std::uint64_t m_ownBlocks = 0;  // blocks of codes that cannot share, so far
     std::uint32_t m_blockCount = 0;
 };
 
