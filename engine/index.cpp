@@ -222,7 +222,7 @@ void CIndex::CollectTerms(std::u16string_view query) {
     for (std::uint32_t i = 0; i < texts.size(); ++i) {
         if (m_termOf[i] == i) {
             m_termOf[i] = static_cast<std::uint32_t>(m_terms.size());
-            m_terms.push_back({texts[i], 0, 0});
+            m_terms.push_back({texts[i], 0, 0, false});
         } else {
             m_termOf[i] = m_termOf[m_termOf[i]];
         }
@@ -241,15 +241,15 @@ int CIndex::RunQuery(std::u16string& query, bool isAnd, bool countHits, bool use
         if (u == u' ') u = u'\u3000';
     }
     CollectTerms(query);
-    int total = 0;
+    std::int64_t total = 0;
     if (isAnd) {
         total = RunAndTerms(countHits, useVariants);
     } else {
         // Every term in order, so that the pages keep the order of the terms
         // that found them first; a repeated term adds its counts as often as
-        // it occurs, in its first run.
-        // A term's result is the page count after its merge; a repeat's is
-        // the count at its place, unless the term has no cursor.
+        // it occurs, in its first run. A term's result is the page count
+        // after its merge; a repeat's is the count at its place, unless the
+        // term has no cursor.
         std::vector<bool>& done = m_termDone;
         done.assign(m_terms.size(), false);
         for (std::uint32_t d : m_termOf) {
@@ -257,18 +257,18 @@ int CIndex::RunQuery(std::u16string& query, bool isAnd, bool countHits, bool use
             if (!done[d]) {
                 done[d] = true;
                 total += RunTerm(term.text, Union, countHits, useVariants, term.repeats, nullptr);
-                term.cost = m_termHadCursor ? 1 : 0;
-            } else if (term.cost != 0) {
+                term.hasCursor = m_termHadCursor;
+            } else if (term.hasCursor) {
                 total += m_hits.m_hitPageCount;
             }
         }
     }
     m_entryTables.Trim();
     m_lastStatus = SearchStatus::Ok;
-    return total;
+    return static_cast<int>(std::min<std::int64_t>(total, INT32_MAX));
 }
 
-int CIndex::RunAndTerms(bool countHits, bool useVariants) {
+std::int64_t CIndex::RunAndTerms(bool countHits, bool useVariants) {
     // The cost of a term is the number of pages of its rarest character: no
     // page outside them can hold the term. A term without cursor costs 0 and
     // empties the result at once.
@@ -297,7 +297,7 @@ int CIndex::RunAndTerms(bool countHits, bool useVariants) {
     std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
         return m_terms[a].cost < m_terms[b].cost;
     });
-    int total = 0;
+    std::int64_t total = 0;
     bool first = true;
     for (std::uint32_t d : order) {
         // Once the result is empty no later term can add to it.
@@ -305,7 +305,7 @@ int CIndex::RunAndTerms(bool countHits, bool useVariants) {
         const DistinctTerm& term = m_terms[d];
         const int result = RunTerm(term.text, first ? Replace : Intersect, countHits, useVariants,
                                    term.repeats, first ? nullptr : &m_hits.m_hitPages);
-        total += result * static_cast<int>(term.repeats);
+        total += std::int64_t{result} * term.repeats;
         first = false;
     }
     return total;

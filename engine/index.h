@@ -122,7 +122,7 @@ class CIndex {
     SearchStatus CheckQuery(std::u16string_view query);
     int RunQuery(std::u16string& query, bool isAnd, bool countHits, bool useVariants);
     // The AND search of the distinct terms, rarest first.
-    int RunAndTerms(bool countHits, bool useVariants);
+    std::int64_t RunAndTerms(bool countHits, bool useVariants);
     // Runs one term, limited to the pages of within when given (ascending),
     // with its counts taken `repeats` times, and merges it by mode.
     int RunTerm(std::u16string_view term, MergeMode mode, bool countHits, bool useVariants,
@@ -155,9 +155,8 @@ class CIndex {
     struct DistinctTerm {
         std::u16string_view text;
         std::uint32_t repeats = 0;
-        // AND: entries of the term's rarest character; OR: whether the term
-        // has a cursor.
-        std::uint64_t cost = 0;
+        std::uint64_t cost = 0;  // AND: pages of the term's rarest character
+        bool hasCursor = false;  // OR: whether the term's run had a cursor
     };
     std::vector<DistinctTerm> m_terms;
     std::vector<std::uint32_t> m_termOf;
