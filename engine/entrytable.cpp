@@ -26,14 +26,21 @@ void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::ui
         page += delta;
         const std::uint32_t location = cursor.Block() * kPostingsBlockSize + cursor.Offset();
         std::int32_t remaining = static_cast<std::int32_t>(length);
-        const std::uint32_t count = cursor.CountRestOfEntry(remaining);
+        std::uint32_t count = 0;
+        std::uint64_t position = 0;
+        std::uint64_t residues = 0;
+        while (remaining > 0 && !cursor.Damaged()) {
+            position += cursor.ReadPosition(remaining);
+            residues |= std::uint64_t{1} << (position % 64);
+            ++count;
+        }
         if (cursor.Damaged()) {
             table.damaged = true;
             break;
         }
         table.pages.push_back(page);
-        table.places.push_back(
-            {location, static_cast<std::uint16_t>(length), static_cast<std::uint16_t>(count)});
+        table.places.push_back({location, static_cast<std::uint16_t>(length),
+                                static_cast<std::uint16_t>(count), residues});
         if (page == lastPage) break;
     }
     if (table.pages.size() >= 64 &&

@@ -30,12 +30,18 @@ inline std::uint32_t CountBits(std::uint64_t x) {
     return static_cast<std::uint32_t>((x * 0x0101010101010101ull) >> 56);
 }
 
-// Where one page entry's positions lie and how many there are; kept
-// together because matching a page reads all three.
+// Where one page entry's positions lie, how many there are and which
+// residues modulo 64 they take; kept together because matching a page reads
+// them all.
 struct EntryPlace {
     std::uint32_t location = 0;  // block * block size + offset of the positions
     std::uint16_t length = 0;    // their byte length
     std::uint16_t count = 0;     // their number
+    // Bit r set when some position p has p % 64 == r. Characters that must
+    // stand k places apart can only do so on a page where the mask of the
+    // one, turned by k, shares a bit with the other's: most pages that hold
+    // all the characters of a phrase fail this and are never decoded.
+    std::uint64_t residues = 0;
 };
 
 struct EntryTable {

@@ -1,6 +1,7 @@
 #include "engine/termmatcher.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "engine/indexcode.h"
 
@@ -90,9 +91,27 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
                      [this](int a, int b) { return m_lanes[a].size < m_lanes[b].size; });
     Lane& lead = m_lanes[order[0]];
     // Every lane stands on the page of lead.at: match and keep it.
+    // Cursors of one segment stand a fixed distance apart, so the residues of
+    // their positions, each turned to the segment's end, must share a bit.
+    bool filter = false;
+    for (int g = 0; g < plan.groupCount; ++g)
+        filter = filter || plan.groupFirst[g + 1] - plan.groupFirst[g] > 1;
+    for (int i = 0; i < n; ++i) m_turn[i] = (plan.length - 1 - plan.t[i]) & 63;
+    const auto mayHold = [&]() {
+        for (int g = 0; g < plan.groupCount; ++g) {
+            std::uint64_t common = ~std::uint64_t{0};
+            for (int i = plan.groupFirst[g]; i < plan.groupFirst[g + 1]; ++i) {
+                const std::uint64_t residues = m_cursors[i].table->places[m_lanes[i].at].residues;
+                common &= std::rotl(residues, m_turn[i]);
+            }
+            if (common == 0) return false;
+        }
+        return true;
+    };
     const auto matchHere = [&](std::uint32_t page) {
         std::uint32_t hits = 1;
         if (n > 1) {
+            if (filter && !mayHold()) return;
             OpenPositions(n, tables.view);
             hits = MatchPage(plan, countHits);
         } else if (countHits) {

@@ -83,6 +83,7 @@ class TermMatcher {
     Cursor m_cursors[kMaxCursors];
     Lane m_lanes[kMaxCursors + 1];
     std::int64_t m_v[kMaxCursors];
+    int m_turn[kMaxCursors];              // places after the cursor in the term, modulo 64
     std::vector<std::uint8_t> m_scratch;  // positions that cross a block end
     std::vector<std::uint32_t> m_withinAt;
     std::vector<std::uint32_t> m_candidates;
