@@ -8,7 +8,6 @@ void HitList::Clear() {
     m_hitPages.clear();
     m_hitCounts.clear();
     m_hitPageCount = 0;
-    m_ascending = true;
 }
 
 void HitList::Adopt(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts,
@@ -17,7 +16,6 @@ void HitList::Adopt(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t
     m_hitCounts.swap(counts);
     if (!countHits) m_hitCounts.clear();
     m_hitPageCount = static_cast<std::int32_t>(m_hitPages.size());
-    m_ascending = true;
 }
 
 void HitList::SortListed() {
@@ -40,27 +38,6 @@ void HitList::Merge(MergeMode mode, const std::vector<std::uint32_t>& pages,
             m_hitCounts.clear();
         }
         m_hitPageCount = static_cast<std::int32_t>(m_hitPages.size());
-        m_ascending = true;
-        return;
-    }
-
-    m_keptPages.clear();
-    m_keptCounts.clear();
-    if (mode == Intersect && m_ascending) {
-        // Both lists ascend: one walk over both, no sorted copy.
-        const std::size_t listed = static_cast<std::size_t>(m_hitPageCount);
-        std::size_t i = 0;
-        for (std::size_t k = 0; k < pages.size(); ++k) {
-            while (i < listed && m_hitPages[i] < pages[k]) ++i;
-            if (i == listed) break;
-            if (m_hitPages[i] != pages[k]) continue;
-            m_keptPages.push_back(pages[k]);
-            if (countHits) m_keptCounts.push_back(counts[k] + m_hitCounts[i]);
-        }
-        m_hitPages.swap(m_keptPages);
-        m_hitCounts.swap(m_keptCounts);
-        if (!countHits) m_hitCounts.clear();
-        m_hitPageCount = static_cast<std::int32_t>(m_hitPages.size());
         return;
     }
 
@@ -79,10 +56,11 @@ void HitList::Merge(MergeMode mode, const std::vector<std::uint32_t>& pages,
         }
         if (!countHits) m_hitCounts.clear();
         m_hitPageCount = static_cast<std::int32_t>(m_hitPages.size());
-        m_ascending = std::is_sorted(m_hitPages.begin(), m_hitPages.end());
         return;
     }
 
+    m_keptPages.clear();
+    m_keptCounts.clear();
     for (std::size_t k = 0; k < pages.size(); ++k) {
         while (sorted != sortedEnd && sorted->first < pages[k]) ++sorted;
         if (sorted == sortedEnd) break;
@@ -94,7 +72,6 @@ void HitList::Merge(MergeMode mode, const std::vector<std::uint32_t>& pages,
     m_hitCounts.swap(m_keptCounts);
     if (!countHits) m_hitCounts.clear();
     m_hitPageCount = static_cast<std::int32_t>(m_hitPages.size());
-    m_ascending = true;
 }
 
 }  // namespace engine

@@ -44,7 +44,6 @@ class HitList {
     void SortListed();
 
     std::vector<std::pair<std::uint32_t, std::uint32_t>> m_sorted;
-    bool m_ascending = true;  // m_hitPages ascends (always after Replace and Intersect)
     std::vector<std::uint32_t> m_keptPages;
     std::vector<std::uint32_t> m_keptCounts;
 };

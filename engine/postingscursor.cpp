@@ -87,41 +87,6 @@ std::uint32_t PostingsCursor::ReadPositionSlow(std::int32_t& remaining) {
     return value;
 }
 
-std::uint32_t PostingsCursor::CountRestOfEntry(std::int32_t& remaining) {
-    std::uint32_t count = 0;
-    if (remaining > 0 && remaining <= m_end - m_p) {
-        // The entry lies in this block: count whole words of one-byte numbers
-        // at once, decode the lengths elsewhere.
-        const std::uint8_t* p = m_p;
-        const std::uint8_t* const end = m_p + remaining;
-        while (p < end) {
-            if (end - p >= 8) {
-                std::uint64_t word;
-                std::memcpy(&word, p, sizeof word);
-                if ((word & 0x8080808080808080ull) == 0) {
-                    count += 8;
-                    p += 8;
-                    continue;
-                }
-            }
-            p += PackedLength(*p);
-            ++count;
-        }
-        if (p == end) {
-            m_p = end;
-            remaining = 0;
-            return count;
-        }
-        // The last number runs past the entry: read it the slow way below.
-        count = 0;
-    }
-    while (remaining > 0) {
-        ReadPosition(remaining);
-        ++count;
-    }
-    return count;
-}
-
 void PostingsCursor::SkipSlow(std::uint32_t remaining) {
     while (remaining > static_cast<std::uint32_t>(m_end - m_p)) {
         remaining -= static_cast<std::uint32_t>(m_end - m_p);

@@ -78,11 +78,6 @@ class PostingsCursor {
         return ReadPositionSlow(remaining);
     }
 
-    // Reads the remaining positions of an entry and returns how many there
-    // are; remaining ends at 0, or below 0 with the cursor damaged when the
-    // last number runs past the entry.
-    std::uint32_t CountRestOfEntry(std::int32_t& remaining);
-
     // Skips the given number of bytes (the rest of a page entry).
     void SkipRestOfEntry(std::uint32_t remaining) {
         if (remaining <= static_cast<std::uint32_t>(m_end - m_p)) [[likely]] {

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "engine/entrytable.h"
+
 namespace engine {
 namespace {
 
@@ -126,42 +128,54 @@ TEST(PostingsCursorTest, PositionsCountDownTheEntryLength) {
     EXPECT_FALSE(cursor.Damaged());
 }
 
-TEST(PostingsCursorTest, CountRestOfEntry) {
+// An entry table lists every entry of a stream, also one that crosses into
+// the next block, with its positions' place, count and residues, and stops
+// at the first damaged entry.
+TEST(EntryTableTest, ListsEntriesAndStopsAtDamage) {
+    // Entry at page 3: 4,095 positions one apart (one-byte numbers), crossing
+    // into block 1. Entry at page 5: positions 2 and 66 (a two-byte number),
+    // both 2 modulo 64.
+    std::vector<std::uint8_t> stream = {0x03, 0xFF, 0x0F};
+    stream.insert(stream.end(), 4095, 0x01);
+    stream.insert(stream.end(), {0x02, 0x03, 0x00, 0x02, 0x80, 0x40});
+    Postings postings(2 * kB, {1, 0xFFFFFFFF});
+    postings.Put(0, stream);
+    EntryTable table;
+    BuildEntryTable(postings.view, 0, 5, table);
+    EXPECT_FALSE(table.damaged);
+    ASSERT_EQ(table.pages, (std::vector<std::uint32_t>{3, 5}));
+    EXPECT_EQ(table.places[0].location, 3u);
+    EXPECT_EQ(table.places[0].length, 4095u);
+    EXPECT_EQ(table.places[0].count, 4095u);
+    EXPECT_EQ(table.places[0].residues, ~std::uint64_t{0});
+    EXPECT_EQ(table.places[1].location, kB + 5);  // past 3 + 4,095 + 3 bytes
+    EXPECT_EQ(table.places[1].length, 3u);
+    EXPECT_EQ(table.places[1].count, 2u);
+    EXPECT_EQ(table.places[1].residues, std::uint64_t{1} << 2);
+
     struct Case {
         const char* name;
-        std::size_t at;  // offset of the entry's positions in block 0
         std::vector<std::uint8_t> bytes;
-        std::int32_t length;
-        std::uint32_t count;
-        bool damaged;
+        std::uint32_t lastPage;
+        std::vector<std::uint32_t> pages;
     };
-    const std::vector<std::uint8_t> ones(20, 0x01);
-    std::vector<std::uint8_t> mixed = ones;
-    mixed.insert(mixed.begin() + 9, {0x80, 0x01, 0xC0, 0x00, 0x01});
-    std::vector<std::uint8_t> pastEnd(8, 0x01);
-    pastEnd.push_back(0x81);
     const std::vector<Case> cases = {
-        {"one-byte numbers", 0, ones, 20, 20, false},
-        {"mixed forms", 0, mixed, 25, 22, false},
-        {"crossing into the next block", kB - 6, mixed, 25, 22, false},
-        {"one number", 0, {0x05}, 1, 1, false},
-        {"last number runs past the entry", 0, pastEnd, 9, 9, true},
-        {"runs past the entry across blocks", kB - 4, pastEnd, 9, 9, true},
+        {"last number runs past its entry", {0x01, 0x02, 0x00, 0x01, 0x81, 0x00}, 1, {}},
+        {"good entry, then a bad one",
+         {0x01, 0x01, 0x00, 0x05, 0x01, 0x02, 0x00, 0x01, 0x81, 0x00},
+         2,
+         {1}},
+        {"entry without positions", {0x01, 0x00, 0x00}, 1, {}},
+        {"page beyond the last page", {0x04, 0x01, 0x00, 0x05}, 3, {}},
+        {"pages not ascending", {0x01, 0x01, 0x00, 0x05, 0x00, 0x01, 0x00, 0x05}, 2, {1}},
     };
     for (const Case& c : cases) {
-        Postings postings(2 * kB, {1, 0xFFFFFFFF});
-        std::fill(postings.bytes.begin(), postings.bytes.end(), 0x7F);
-        postings.Put(c.at, c.bytes);
-        PostingsCursor cursor;
-        cursor.Open(postings.view, 0);
-        cursor.SkipRestOfEntry(static_cast<std::uint32_t>(c.at));
-        std::int32_t remaining = c.length;
-        EXPECT_EQ(cursor.CountRestOfEntry(remaining), c.count) << c.name;
-        EXPECT_EQ(cursor.Damaged(), c.damaged) << c.name;
-        if (!c.damaged) {
-            EXPECT_EQ(remaining, 0) << c.name;
-            EXPECT_EQ(cursor.ReadByte(), 0x7F) << c.name;  // just past the entry
-        }
+        Postings damaged(kB, {0xFFFFFFFF});
+        damaged.Put(0, c.bytes);
+        EntryTable t;
+        BuildEntryTable(damaged.view, 0, c.lastPage, t);
+        EXPECT_TRUE(t.damaged) << c.name;
+        EXPECT_EQ(t.pages, c.pages) << c.name;
     }
 }
 
