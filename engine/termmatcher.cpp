@@ -90,7 +90,6 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
     std::stable_sort(order, order + lanes,
                      [this](int a, int b) { return m_lanes[a].size < m_lanes[b].size; });
     Lane& lead = m_lanes[order[0]];
-    // Every lane stands on the page of lead.at: match and keep it.
     // Cursors of one segment stand a fixed distance apart, so the residues of
     // their positions, each turned to the segment's end, must share a bit.
     bool filter = false;
@@ -108,6 +107,7 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         }
         return true;
     };
+    // Every lane stands on the page of lead.at: match and keep it.
     const auto matchHere = [&](std::uint32_t page) {
         std::uint32_t hits = 1;
         if (n > 1) {
