@@ -1,7 +1,8 @@
 // EntryTables: for each character code, the page entries of its postings laid
 // out as plain arrays (record index, where the entry's positions start, their
-// byte length and how many there are), so that a search finds the entries on
-// a given page by binary search instead of walking the stream, and counts a
+// byte length, how many there are and their residues modulo 64), with a page
+// bitmap for common codes, so that a search finds the entries on a given page
+// by a bit test or binary search instead of walking the stream, and counts a
 // single character's hits without decoding a position.
 //
 // A code's table is built the first time a search uses the code (one walk
@@ -56,14 +57,25 @@ struct EntryTable {
 
     static constexpr std::size_t kDenseRatio = 32;
 
+    // Whether the code is on page; only with bits. Without a branch: a page
+    // past the bitmap reads its last word and is refused.
+    bool Holds(std::uint32_t page) const {
+        const std::size_t word = page / 64;
+        const bool inside = word < bits.size();
+        const std::uint64_t w = bits[inside ? word : bits.size() - 1];
+        return inside & (((w >> (page % 64)) & 1) != 0);
+    }
+    // The index page's entry has when Holds(page); only with bits and for a
+    // page inside the bitmap.
+    std::uint32_t EntryIndex(std::uint32_t page) const {
+        const std::size_t word = page / 64;
+        const std::uint64_t below = (std::uint64_t{1} << (page % 64)) - 1;
+        return ranks[word] + CountBits(bits[word] & below);
+    }
     // The index of page's entry, or -1 when the code is not on page; only
     // with bits.
     std::int64_t EntryOf(std::uint32_t page) const {
-        const std::size_t word = page / 64;
-        if (word >= bits.size()) return -1;
-        const std::uint64_t bit = std::uint64_t{1} << (page % 64);
-        if ((bits[word] & bit) == 0) return -1;
-        return ranks[word] + CountBits(bits[word] & (bit - 1));
+        return Holds(page) ? std::int64_t{EntryIndex(page)} : -1;
     }
     std::size_t Bytes() const {
         return pages.size() * (4 + sizeof(EntryPlace)) + bits.size() * 8 + ranks.size() * 4 +
@@ -86,7 +98,6 @@ class EntryTables {
     // Drops least recently used tables until the kept ones fit the budget;
     // tables used since the previous Trim() stay.
     void Trim();
-    std::size_t KeptBytes() const { return m_keptBytes; }
 
   private:
     struct Slot {

@@ -291,7 +291,7 @@ std::int64_t CIndex::RunAndTerms(bool countHits, bool useVariants) {
         }
         term.cost = cost;
     }
-    std::vector<std::uint32_t>& order = m_byText;
+    std::vector<std::uint32_t>& order = m_runOrder;
     order.clear();
     for (std::uint32_t d = 0; d < m_terms.size(); ++d) order.push_back(d);
     std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {

@@ -160,7 +160,8 @@ class CIndex {
     };
     std::vector<DistinctTerm> m_terms;
     std::vector<std::uint32_t> m_termOf;
-    std::vector<std::uint32_t> m_byText;
+    std::vector<std::uint32_t> m_byText;    // term indexes sorted by text
+    std::vector<std::uint32_t> m_runOrder;  // distinct terms in the order an AND runs them
     std::vector<std::u16string_view> m_termTexts;
     std::vector<bool> m_termDone;
     bool m_termHadCursor = false;  // whether the last RunTerm had a cursor

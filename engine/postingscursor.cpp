@@ -1,7 +1,6 @@
 #include "engine/postingscursor.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace engine {
 namespace {

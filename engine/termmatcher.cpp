@@ -181,15 +181,8 @@ std::uint32_t TermMatcher::CollectCandidates(const Lane& lead, const int* others
     std::uint32_t kept = 0;
     for (std::uint32_t k = 0; k < lead.size; ++k) {
         const std::uint32_t page = lead.pages[k];
-        const std::size_t word = page / 64;
         bool all = true;
-        for (int j = 0; j < count; ++j) {
-            const std::vector<std::uint64_t>& bits = m_lanes[others[j]].dense->bits;
-            // A page past the bitmap reads its last word and is refused.
-            const bool inside = word < bits.size();
-            const std::uint64_t w = bits[inside ? word : bits.size() - 1];
-            all &= inside & (((w >> (page % 64)) & 1) != 0);
-        }
+        for (int j = 0; j < count; ++j) all &= m_lanes[others[j]].dense->Holds(page);
         m_candidates[kept] = k;
         kept += all;
     }
@@ -212,10 +205,8 @@ void TermMatcher::RunDenseWithin(const EntryTable& table, bool countHits,
     std::size_t kept = 0;
     for (std::size_t k = 0; k < limit; ++k) {
         const std::uint32_t page = within[k];
-        const std::uint64_t word = table.bits[page / 64];
-        const std::uint64_t bit = std::uint64_t{1} << (page % 64);
-        const std::uint32_t entry = table.ranks[page / 64] + CountBits(word & (bit - 1));
-        const bool found = (word & bit) != 0;
+        const std::uint32_t entry = table.EntryIndex(page);
+        const bool found = table.Holds(page);
         pages[base + kept] = page;
         // A page not found may name the entry past the last; read entry 0
         // instead, the value is discarded.
