@@ -101,6 +101,7 @@ bool CPageDisplay::ShowResultPage(std::uint32_t record, std::u16string_view keyw
     if (!WriteFile(path, html)) return false;
     m_hitCount = hits;
     m_currentHit = 0;
+    m_lastResult = ResultSource{record, std::u16string(keyword), textLayer, useVariants};
     if (m_navigate) m_navigate(path, AnchorName(0));
     m_useFirstResultFile = !m_useFirstResultFile;
     m_currentResultFile = path;
@@ -121,6 +122,13 @@ bool CPageDisplay::PrevHit() {
 bool CPageDisplay::NextHit() {
     if (!CanNextHit()) return false;
     ++m_currentHit;
+    NavigateToHit();
+    return true;
+}
+
+bool CPageDisplay::ShowHit(int n) {
+    if (n < 0 || n >= m_hitCount) return false;
+    m_currentHit = n;
     NavigateToHit();
     return true;
 }

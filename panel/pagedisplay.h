@@ -58,6 +58,18 @@ class CPageDisplay {
     bool NextHit();
     // A new search starts again at the first hit.
     void ResetHit() { m_currentHit = 0; }
+    // Steps straight to hit n of the current result file; false when there
+    // is no such hit.
+    bool ShowHit(int n);
+
+    // What the last result page was composed from (set before it is shown).
+    struct ResultSource {
+        std::uint32_t record = 0;
+        std::u16string keyword;
+        int textLayer = 0;
+        bool useVariants = true;
+    };
+    const ResultSource& LastResult() const { return m_lastResult; }
 
     std::string CatalogPageFile() const;
     std::string ResultPageFile(int which) const;  // 1 or 2
@@ -79,6 +91,7 @@ class CPageDisplay {
     std::string m_currentResultFile;
     std::int32_t m_hitCount = 0;
     std::int32_t m_currentHit = 0;
+    ResultSource m_lastResult;
 };
 
 }  // namespace panel

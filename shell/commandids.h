@@ -28,6 +28,19 @@ enum CommandId : int {
     kIdPrevPane = 57681,
     kIdViewToolbar = 59392,
     kIdViewStatusBar = 59393,
+    // Reading comfort: zoom, typeface, vertical text, colours, find, history.
+    kIdZoomIn = 33170,
+    kIdZoomOut = 33171,
+    kIdZoomReset = 33172,
+    kIdVertical = 33173,
+    kIdPageFont = 33174,
+    kIdSchemeSystem = 33175,
+    kIdSchemeLight = 33176,
+    kIdSchemeDark = 33177,
+    kIdFindInPage = 33178,
+    kIdHistoryBack = 33179,
+    kIdHistoryForward = 33180,
+    kIdFocusKeyword = 33181,
 };
 
 }  // namespace shell

@@ -1,5 +1,6 @@
 #include "shell/commandrules.h"
 
+#include "panel/readingsettings.h"
 #include "shell/commandids.h"
 
 namespace shell {
@@ -22,7 +23,16 @@ bool IsCommandEnabled(int id, const CommandState& s) {
         case kIdPageCopy:
         case kIdPageSelectAll:
         case kIdFilePrint:
+        case kIdFindInPage:
             return s.pageShown;
+        case kIdZoomIn:
+            return s.zoomPercent < panel::kMaxZoomPercent;
+        case kIdZoomOut:
+            return s.zoomPercent > panel::kMinZoomPercent;
+        case kIdHistoryBack:
+            return s.canGoBack;
+        case kIdHistoryForward:
+            return s.canGoForward;
         case kIdPrevPage:
             return s.currentVolume != 0 && PageOffset(s) >= 1;
         case kIdNextPage:

@@ -20,6 +20,9 @@ struct CommandState {
     bool volumeAfter = false;          // a volume record in a slot after currentVolume
     int currentHit = 0;
     int hitCount = 0;
+    int zoomPercent = 100;
+    bool canGoBack = false;
+    bool canGoForward = false;
 };
 
 // True when command id is enabled in state s; commands without a rule of

@@ -17,6 +17,7 @@
 #include "panel/scrolltoolbar.h"
 #include "shell/commandids.h"
 #include "shell/messageboxes.h"
+#include "shell/readingcommands.h"
 #include "shell/st_splitterwnd.h"
 #include "shell/volumesteps.h"
 #include "shell/voraview.h"
@@ -36,9 +37,10 @@ constexpr int kSmallIcon = 143;
 constexpr int kLargeIcon = 128;
 
 // Commands whose enabled state follows a rule.
-constexpr int kRuledCommands[] = {kIdCopy,       kIdSelectAll, kIdPrint,    kIdPrintSettings,
-                                  kIdFilePrint,  kIdPrevPage,  kIdNextPage, kIdPrevVolume,
-                                  kIdNextVolume, kIdPrevHit,   kIdNextHit};
+constexpr int kRuledCommands[] = {kIdCopy,       kIdSelectAll, kIdPrint,       kIdPrintSettings,
+                                  kIdFilePrint,  kIdPrevPage,  kIdNextPage,    kIdPrevVolume,
+                                  kIdNextVolume, kIdPrevHit,   kIdNextHit,     kIdFindInPage,
+                                  kIdZoomIn,     kIdZoomOut,   kIdHistoryBack, kIdHistoryForward};
 
 }  // namespace
 
@@ -62,6 +64,7 @@ CMainFrame::CMainFrame(FrameConfig config, CMessageBoxes& messages, QWidget* par
     // Initial updates: the form loads the keyword box and the catalogue, the
     // view shows the blank page.
     m_leftForm->OnInitialUpdate();
+    m_reading->OnFormReady();
     m_view->OnInitialUpdate();
 
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -79,6 +82,7 @@ CMainFrame::~CMainFrame() {
     // The panes die after this body: nothing they signal may reach the frame.
     disconnect(qApp, nullptr, this, nullptr);
     if (m_view) disconnect(m_view, nullptr, this, nullptr);
+    if (m_reading) disconnect(m_reading, nullptr, this, nullptr);
     if (m_leftForm) disconnect(m_leftForm, nullptr, this, nullptr);
     if (m_toolBar) disconnect(m_toolBar, nullptr, this, nullptr);
     for (QAction* action : std::as_const(m_actions)) disconnect(action, nullptr, this, nullptr);
@@ -93,6 +97,7 @@ void CMainFrame::CreateClient() {
     services.notify = m_messages.Notifier();
     services.navigate = [this](const QString& path, const QString& anchor) {
         if (m_view) m_view->Navigate2(path, anchor);
+        if (m_reading) m_reading->OnPageShown(path);
     };
     m_leftForm = new panel::CLeftForm(std::move(services));
     m_view = new CVoraView(m_messages.Notifier());
@@ -103,6 +108,11 @@ void CMainFrame::CreateClient() {
     connect(m_view, &CVoraView::locationChanged, this, &CMainFrame::UpdateCommands);
     connect(m_leftForm, &panel::CLeftForm::stateChanged, this, &CMainFrame::UpdateCommands);
     connect(m_leftForm, &panel::CLeftForm::volumeShown, this, &CMainFrame::OnVolumeShown);
+    m_reading = new CReadingCommands(
+        *m_view, *m_leftForm, *m_splitter, [this](int slot) { OnVolumeShown(slot); }, this);
+    connect(m_reading, &CReadingCommands::stateChanged, this, &CMainFrame::UpdateCommands);
+    connect(m_leftForm, &panel::CLeftForm::stateChanged, m_reading,
+            &CReadingCommands::OnFormStateChanged);
 }
 
 void CMainFrame::CreateToolBar() {
@@ -165,11 +175,23 @@ void CMainFrame::CreateMenus() {
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->addAction(MakeAction(kIdAbout, QStringLiteral("バージョン(&A)...")));
     help->addAction(MakeAction(kIdHelp, QStringLiteral("ヘルプ")));
+    m_reading->AddMenuItems([this](int id, const QString& text) { return MakeAction(id, text); },
+                            edit, view, list);
+    if (m_toolBar) m_reading->AddToolBarButtons(m_toolBar, [this](int id) { return Action(id); });
+    // Keys shown in the menus; the page and volume keys leave the page
+    // view's own scrolling keys (arrows, Page Up/Down, Home/End) alone.
+    Action(kIdPrint)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    Action(kIdExit)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    Action(kIdHelp)->setShortcut(QKeySequence(Qt::Key_F1));
+    Action(kIdShowAll)->setShortcut(QKeySequence(Qt::Key_F9));
+    Action(kIdPrevPage)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    Action(kIdNextPage)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    Action(kIdPrevVolume)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_PageUp));
+    Action(kIdNextVolume)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown));
 
     // Accelerators without a menu item.
-    QAction* print = MakeAction(kIdFilePrint, QStringLiteral("印刷"));
-    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    addAction(print);
+    // Ctrl+P is the menu's 印刷 now, shown there.
+    addAction(MakeAction(kIdFilePrint, QStringLiteral("印刷")));
     QAction* nextPane = MakeAction(kIdNextPane, QString());
     nextPane->setShortcut(QKeySequence(Qt::Key_F6));
     addAction(nextPane);
@@ -198,6 +220,7 @@ CommandState CMainFrame::CurrentCommandState() const {
         state.currentHit = m_leftForm->PageDisplay().CurrentHit();
         state.hitCount = m_leftForm->PageDisplay().HitCount();
     }
+    if (m_reading) m_reading->FillState(state);
     return state;
 }
 
@@ -273,7 +296,9 @@ void CMainFrame::OnCommand(int id) {
             SwitchPane();
             break;
         default:
-            break;  // the status bar item: there is no status bar
+            // The reading commands; else the status bar item: there is no status bar.
+            if (m_reading) m_reading->OnCommand(id);
+            break;
     }
     UpdateCommands();
 }

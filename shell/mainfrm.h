@@ -27,6 +27,7 @@ class CSCrollToolBar;
 namespace shell {
 
 class CMessageBoxes;
+class CReadingCommands;
 class CVoraView;
 class ST_SplitterWnd;
 
@@ -60,6 +61,7 @@ class CMainFrame : public QMainWindow {
     CVoraView* GetRightPane() const { return m_view; }
     ST_SplitterWnd* Splitter() const { return m_splitter; }
     panel::CSCrollToolBar* PageToolBar() const { return m_toolBar; }
+    CReadingCommands* Reading() const { return m_reading; }
     // True while the page view is the active pane.
     bool ViewIsActive() const { return m_viewActive; }
     void SetViewActive(bool active) { m_viewActive = active; }
@@ -98,6 +100,7 @@ class CMainFrame : public QMainWindow {
     panel::CLeftForm* m_leftForm = nullptr;
     CVoraView* m_view = nullptr;
     panel::CSCrollToolBar* m_toolBar = nullptr;
+    CReadingCommands* m_reading = nullptr;
     QHash<int, QAction*> m_actions;
     bool m_viewActive = false;
     bool m_shutDown = false;

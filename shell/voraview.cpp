@@ -23,6 +23,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestInterceptor>
+#include <QWheelEvent>
 #include <utility>
 
 #include "shell/commandids.h"
@@ -52,6 +53,20 @@ QString CutText(const QString& text) {
                                     static_cast<std::size_t>(text.size()));
     const std::u16string_view cut = CutToDoubleByteLimit(units);
     return QString(reinterpret_cast<const QChar*>(cut.data()), static_cast<qsizetype>(cut.size()));
+}
+
+// The keys that copy or select in the page: they get the hint, nothing else.
+bool IsGuardedKey(const QKeyEvent& key) {
+    if (!(key.modifiers() & Qt::ControlModifier)) return false;
+    switch (key.key()) {
+        case Qt::Key_C:
+        case Qt::Key_X:
+        case Qt::Key_A:
+        case Qt::Key_Insert:
+            return true;
+        default:
+            return false;
+    }
 }
 
 std::size_t TextBytes(const QString& text) {
@@ -244,12 +259,29 @@ bool CVoraView::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease:
             if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) return true;
             break;
+        case QEvent::ShortcutOverride:
+            // Claimed, so the key reaches the view (below) instead of the
+            // frame's copy command.
+            if (IsGuardedKey(*static_cast<QKeyEvent*>(event))) {
+                event->accept();
+                return true;
+            }
+            break;
         case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Control) {
+            if (IsGuardedKey(*static_cast<QKeyEvent*>(event))) {
                 if (m_notify) m_notify(kCtrlHint);
                 return true;
             }
             break;
+        case QEvent::Wheel: {
+            auto* wheel = static_cast<QWheelEvent*>(event);
+            if (wheel->modifiers() & Qt::ControlModifier) {
+                const int steps = wheel->angleDelta().y();
+                if (steps != 0) emit zoomWheel(steps > 0 ? 1 : -1);
+                return true;
+            }
+            break;
+        }
         default:
             break;
     }

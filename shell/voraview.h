@@ -2,7 +2,8 @@
 // files the page display writes (a local file, optionally scrolled to a hit
 // anchor "#NNNN") and guards the text: its own two-item right-click menu in
 // place of the browser's, a copy limited to 600 double-byte-counted bytes,
-// the Ctrl key turned away with a hint, select all, print without a dialog,
+// the keys that copy or select (Ctrl+C, Ctrl+X, Ctrl+A, Ctrl+Insert) turned
+// away with a hint while every other Ctrl key works, select all, print without a dialog,
 // page setup and print preview. Until the first page is shown it displays
 // "about:blank" and every edit and print command is disabled.
 //
@@ -59,6 +60,8 @@ class CVoraView : public QWebEngineView {
   signals:
     // The shown location changed: enable rules may have changed.
     void locationChanged();
+    // Ctrl+wheel over the page: +1 to zoom in, -1 to zoom out.
+    void zoomWheel(int direction);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

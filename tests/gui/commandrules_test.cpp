@@ -86,6 +86,35 @@ TEST(CommandRules, HitCommandsStepThroughThreeHits) {
     EXPECT_FALSE(IsCommandEnabled(kIdNextHit, none));
 }
 
+TEST(CommandRules, ReadingCommandsFollowZoomPageAndHistory) {
+    struct Case {
+        int zoom;
+        bool in;
+        bool out;
+    };
+    for (const Case& c : {Case{50, true, false}, Case{100, true, true}, Case{300, false, true}}) {
+        CommandState s;
+        s.zoomPercent = c.zoom;
+        EXPECT_EQ(IsCommandEnabled(kIdZoomIn, s), c.in) << c.zoom;
+        EXPECT_EQ(IsCommandEnabled(kIdZoomOut, s), c.out) << c.zoom;
+    }
+    CommandState s;
+    EXPECT_FALSE(IsCommandEnabled(kIdFindInPage, s));
+    EXPECT_FALSE(IsCommandEnabled(kIdHistoryBack, s));
+    EXPECT_FALSE(IsCommandEnabled(kIdHistoryForward, s));
+    s.pageShown = true;
+    s.canGoBack = true;
+    EXPECT_TRUE(IsCommandEnabled(kIdFindInPage, s));
+    EXPECT_TRUE(IsCommandEnabled(kIdHistoryBack, s));
+    EXPECT_FALSE(IsCommandEnabled(kIdHistoryForward, s));
+    s.canGoForward = true;
+    EXPECT_TRUE(IsCommandEnabled(kIdHistoryForward, s));
+    for (int id : {kIdZoomReset, kIdVertical, kIdPageFont, kIdSchemeSystem, kIdSchemeLight,
+                   kIdSchemeDark, kIdFocusKeyword}) {
+        EXPECT_TRUE(IsCommandEnabled(id, CommandState{})) << id;
+    }
+}
+
 TEST(CommandRules, CommandsWithoutRuleAreEnabled) {
     const CommandState s;
     for (int id : {kIdShowAll, kIdExit, kIdAbout, kIdHelp, kIdViewToolbar, kIdViewStatusBar}) {

@@ -408,8 +408,11 @@ void ReaderWindowTest::messagesCarryApplicationName() {
     QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
     View()->setFocus();
     QWidget* inner = View()->focusProxy() ? View()->focusProxy() : View();
+    // Ctrl alone no longer speaks; Ctrl+C does.
     QTest::keyPress(inner, Qt::Key_Control);
     QTest::keyRelease(inner, Qt::Key_Control);
+    QCOMPARE(m_messages.size(), std::size_t{1});
+    QTest::keyClick(inner, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(m_messages.size(), std::size_t{2});
     QCOMPARE(m_messages.back().text, QStringLiteral("マウスの右ボタンでコピーして下さい。"));
     for (const Message& m : m_messages)
