@@ -110,6 +110,7 @@ class ReadingComfortTest : public QObject {
     void backAndForwardOverMixedPath();
     void recentKeywordsSurviveRestart();
     void darkColoursReachTheView();
+    void keysReachCommandsFromThePage();
 
   private:
     void MakeFrame();
@@ -436,6 +437,55 @@ void ReadingComfortTest::darkColoursReachTheView() {
     m_frame->OnCommand(shell::kIdSchemeLight);
     QVERIFY(!Reading()->Look().IsDark());
     QTRY_VERIFY(Form()->Tree()->palette().color(QPalette::Base).lightness() > 192);
+}
+
+void ReadingComfortTest::keysReachCommandsFromThePage() {
+    // Every command of these menus shows its key.
+    struct Shown {
+        int id;
+        QKeySequence key;
+    };
+    const Shown shown[] = {
+        {shell::kIdPrint, QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {shell::kIdFindInPage, QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {shell::kIdFocusKeyword, QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {shell::kIdZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+        {shell::kIdZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+        {shell::kIdZoomReset, QKeySequence(Qt::CTRL | Qt::Key_0)},
+        {shell::kIdPrevPage, QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+        {shell::kIdNextPage, QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+        {shell::kIdPrevVolume, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_PageUp)},
+        {shell::kIdNextVolume, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown)},
+        {shell::kIdHistoryBack, QKeySequence(Qt::ALT | Qt::Key_Left)},
+        {shell::kIdHistoryForward, QKeySequence(Qt::ALT | Qt::Key_Right)},
+        {shell::kIdNextHit, QKeySequence(Qt::Key_F3)},
+        {shell::kIdVertical, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
+    };
+    for (const Shown& s : shown) {
+        QAction* action = m_frame->Action(s.id);
+        QCOMPARE(action->shortcut(), s.key);
+        QVERIFY2(!action->associatedObjects().isEmpty(), qPrintable(action->text()));
+    }
+    // From inside the page: page and volume keys, then the keyword box.
+    QVERIFY(Form()->SelectTreeSlot(3));
+    QVERIFY(WaitForUrlEnding(QStringLiteral("windows.html")));
+    View()->setFocus();
+    QVERIFY(QTest::qWaitFor([&] { return Inner()->hasFocus(); }, 5000));
+    QTest::keyClick(Inner(), Qt::Key_PageDown, Qt::ControlModifier);
+    QTRY_COMPARE(Form()->Position().currentPage, 2);
+    QTest::keyClick(Inner(), Qt::Key_PageUp, Qt::ControlModifier);
+    QTRY_COMPARE(Form()->Position().currentPage, 1);
+    QTest::keyClick(Inner(), Qt::Key_PageDown, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_COMPARE(Form()->Position().currentVolume, 5);
+    View()->setFocus();
+    QVERIFY(QTest::qWaitFor([&] { return Inner()->hasFocus(); }, 5000));
+    QTest::keyClick(Inner(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(Reading()->Look().Settings().vertical);
+    View()->setFocus();
+    QVERIFY(QTest::qWaitFor([&] { return Inner()->hasFocus(); }, 5000));
+    QTest::keyClick(Inner(), Qt::Key_F4);
+    QTRY_VERIFY(Form()->KeywordBox()->Field()->hasFocus());
+    QVERIFY(m_messages.empty());
 }
 
 QTEST_MAIN(ReadingComfortTest)
