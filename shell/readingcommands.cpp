@@ -112,6 +112,17 @@ void CReadingCommands::AddMenuItems(const MakeAction& make, QMenu* edit, QMenu* 
 
 void CReadingCommands::AddToolBarButtons(QToolBar* bar,
                                          const std::function<QAction*(int)>& action) {
+    // The toolbar draws on its own light texture: it keeps light colours in
+    // every scheme.
+    QPalette light;
+    const QPalette standard = bar->style()->standardPalette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto r = static_cast<QPalette::ColorRole>(role);
+        light.setColor(QPalette::Active, r, standard.color(QPalette::Active, r));
+        light.setColor(QPalette::Inactive, r, standard.color(QPalette::Inactive, r));
+        light.setColor(QPalette::Disabled, r, standard.color(QPalette::Disabled, r));
+    }
+    bar->setPalette(light);
     bar->addSeparator();
     QStyle* style = bar->style();
     if (QAction* back = action(kIdHistoryBack)) {
@@ -128,6 +139,7 @@ void CReadingCommands::AddToolBarButtons(QToolBar* bar,
     for (const auto& [id, tip] : {std::pair{kIdZoomOut, QStringLiteral("縮小 (Ctrl+-)")},
                                   std::pair{kIdZoomIn, QStringLiteral("拡大 (Ctrl++)")}}) {
         if (QAction* a = action(id)) {
+            a->setIconText(a->text().section(QLatin1Char('('), 0, 0));
             a->setToolTip(tip);
             bar->addAction(a);
         }

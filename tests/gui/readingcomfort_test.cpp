@@ -399,6 +399,7 @@ void ReadingComfortTest::recentKeywordsSurviveRestart() {
     Form()->SelectTab(1);
     QLineEdit* field = Form()->KeywordBox()->Field();
     field->setFocus();
+    field->setText(QStringLiteral("高樓"));
     QTest::keyClick(field, Qt::Key_Down);
     QAbstractItemView* popup = keywords.Completer()->popup();
     QTRY_VERIFY(popup->isVisible());
