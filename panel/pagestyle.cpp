@@ -113,7 +113,10 @@ std::string PageStyleSheet(const PageLook& look) {
         // the face (upright orientation for CJK, rotated Latin).
         css += std::string(kTextBlock) + "{writing-mode:vertical-rl;text-orientation:mixed;" +
                "width:auto !important;height:calc(100vh - 60px);min-height:12em;" +
-               "text-align:start !important;}";
+               "text-align:start !important;direction:ltr;}";
+        // The page runs from the right as well: it opens at its right edge,
+        // where the text begins, and the caption stands to the text's right.
+        css += "html{direction:rtl;}td>div{direction:ltr;}";
     }
     css += PaletteRules(look.dark ? DarkPalette() : LightPalette());
     return css;

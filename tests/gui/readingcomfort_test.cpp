@@ -317,6 +317,16 @@ void ReadingComfortTest::verticalTextAndF3BringHitIntoView() {
         QTRY_COMPARE(Js(View()->page(), kAnchorInView.arg(QStringLiteral("0000"))).toString(),
                      QStringLiteral("true"));
     }
+    // A page shown from the catalogue opens where its text begins: the right
+    // edge of the text block is in view.
+    QVERIFY(Form()->SelectTreeSlot(5));
+    QVERIFY(WaitForUrlEnding(QStringLiteral("windows.html")));
+    QVERIFY(WaitForStyle());
+    const QString startInView = QStringLiteral(
+        "(function(){var r=document.querySelector('td>div[style*=\"line-height\"]')"
+        ".getBoundingClientRect();return r.right>0&&r.right<=window.innerWidth"
+        "&&r.left<0;})()");
+    QTRY_COMPARE(Js(View()->page(), startInView).toString(), QStringLiteral("true"));
     // The setting is kept; the page file itself is untouched.
     MakeFrame();
     QVERIFY(Reading()->Look().Settings().vertical);
