@@ -34,6 +34,7 @@ CReadingCommands::CReadingCommands(CVoraView& view, panel::CLeftForm& form,
         OnCommand(direction > 0 ? kIdZoomIn : kIdZoomOut);
         emit stateChanged();
     });
+    m_window = m_view.window();
     qApp->installEventFilter(this);
 }
 
@@ -41,13 +42,26 @@ void CReadingCommands::OnFormReady() {
     if (!m_keywords && m_form.KeywordBox()) {
         m_keywords = new CKeywordHistory(m_form.KeywordBox()->Field(), this);
     }
+    // Tab follows the form from top to bottom: the keyword box is made last
+    // and the result paging out of its visual order.
+    QList<QWidget*> chain;
+    for (int id :
+         {panel::kIdcTab, panel::kIdcTree, panel::kIdcKeyword, panel::kIdcSearch,
+          panel::kIdcVariants, panel::kIdcAnd, panel::kIdcOr, panel::kIdcFull, panel::kIdcMain,
+          panel::kIdcNotes, panel::kIdcResultList, panel::kIdcPrevResultPage,
+          panel::kIdcResultPageEdit, panel::kIdcNextResultPage}) {
+        QWidget* control = m_form.Control(id);
+        if (id == panel::kIdcKeyword && m_form.KeywordBox()) control = m_form.KeywordBox()->Field();
+        if (control) chain.push_back(control);
+    }
+    for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 bool CReadingCommands::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType()) {
         const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
-        if ((button == Qt::BackButton || button == Qt::ForwardButton) &&
-            static_cast<QWidget*>(watched)->window() == m_view.window()) {
+        if ((button == Qt::BackButton || button == Qt::ForwardButton) && m_window &&
+            static_cast<QWidget*>(watched)->window() == m_window) {
             OnCommand(button == Qt::ForwardButton ? kIdHistoryForward : kIdHistoryBack);
             emit stateChanged();
             return true;

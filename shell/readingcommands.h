@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
@@ -76,6 +77,7 @@ class CReadingCommands : public QObject {
     CHistoryNav* m_history = nullptr;
     CKeywordHistory* m_keywords = nullptr;
     std::u16string m_lastKeyword;
+    QPointer<QWidget> m_window;  // the frame, for the mouse buttons
     QAction* m_vertical = nullptr;
     QAction* m_schemes[3] = {nullptr, nullptr, nullptr};
 };

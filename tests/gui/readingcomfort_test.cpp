@@ -235,7 +235,10 @@ void ReadingComfortTest::onlyCopyKeysAreTurnedAway() {
     View()->setFocus();
     QTest::keyClick(Inner(), Qt::Key_P, Qt::ControlModifier);
     QTRY_VERIFY_WITH_TIMEOUT(!View()->LastPdfPath().isEmpty(), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(View()->LastPdfPath()), 20000);
+    // Printing has finished when it says where the file went.
+    QTRY_VERIFY_WITH_TIMEOUT(!m_messages.empty(), 20000);
+    QVERIFY(m_messages.back().contains(QStringLiteral("PDFファイルに印刷しました")));
+    QVERIFY(QFile::exists(View()->LastPdfPath()));
     for (const QString& m : m_messages)
         QVERIFY2(!m.contains(QStringLiteral("右ボタン")), qPrintable(m));
     // The limited copy of the page menu is still there.
@@ -496,6 +499,15 @@ void ReadingComfortTest::keysReachCommandsFromThePage() {
     QVERIFY(QTest::qWaitFor([&] { return Inner()->hasFocus(); }, 5000));
     QTest::keyClick(Inner(), Qt::Key_F4);
     QTRY_VERIFY(Form()->KeywordBox()->Field()->hasFocus());
+    // Tab goes down the form in the order it is drawn.
+    QWidget* expected[] = {Form()->Control(panel::kIdcSearch), Form()->Control(panel::kIdcVariants),
+                           Form()->Control(panel::kIdcAnd)};
+    for (QWidget* next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), next);
+    }
+    QVERIFY(Form()->Control(panel::kIdcPrevResultPage)->nextInFocusChain() ==
+            Form()->Control(panel::kIdcResultPageEdit));
     QVERIFY(m_messages.empty());
 }
 
