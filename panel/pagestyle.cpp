@@ -112,7 +112,7 @@ std::string PageStyleSheet(const PageLook& look) {
         // the cell grows sideways. Punctuation takes its vertical forms from
         // the face (upright orientation for CJK, rotated Latin).
         css += std::string(kTextBlock) + "{writing-mode:vertical-rl;text-orientation:mixed;" +
-               "width:auto !important;height:calc(100vh - 60px);min-height:12em;" +
+               "width:auto !important;height:calc(100vh - 90px);min-height:12em;" +
                "text-align:start !important;direction:ltr;}";
         // The page runs from the right as well: it opens at its right edge,
         // where the text begins, and the caption stands to the text's right.
