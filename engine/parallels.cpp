@@ -72,6 +72,10 @@ class WindowMatcher {
             if (tables[k]->pages.size() < tables[lead]->pages.size()) lead = k;
         }
         std::uint32_t at[kMaxParallelRun] = {};
+        if (std::all_of(tables, tables + n, [](const EntryTable* t) { return !t->bits.empty(); })) {
+            RunDense(tables, n, window, hits);
+            return;
+        }
         const EntryTable& leadTable = *tables[lead];
         const std::uint32_t leadSize = static_cast<std::uint32_t>(leadTable.pages.size());
         std::uint32_t e = 0;
@@ -101,17 +105,44 @@ class WindowMatcher {
                 continue;
             }
             ++e;
-            // Characters k places into the window stand n - 1 - k places
-            // before its end: turned by that, their residues must meet.
-            std::uint64_t common = ~std::uint64_t{0};
-            for (int k = 0; k < n; ++k)
-                common &= std::rotl(tables[k]->places[at[k]].residues, n - 1 - k);
-            if (common == 0) continue;
-            MatchPage(tables, n, at, lead, page, window, hits);
+            if (ResiduesMeet(tables, n, at)) MatchPage(tables, n, at, lead, page, window, hits);
         }
     }
 
   private:
+    // Characters k places into the window stand n - 1 - k places before its
+    // end: turned by that, the residues of their positions must meet.
+    static bool ResiduesMeet(const EntryTable* const* tables, int n, const std::uint32_t* at) {
+        std::uint64_t common = ~std::uint64_t{0};
+        for (int k = 0; k < n; ++k)
+            common &= std::rotl(tables[k]->places[at[k]].residues, n - 1 - k);
+        return common != 0;
+    }
+
+    // Every character has a page bitmap: their pages in common come 64 at a
+    // time from the words of the bitmaps.
+    void RunDense(const EntryTable* const* tables, int n, std::uint32_t window,
+                  std::vector<Hit>& hits) {
+        std::size_t words = tables[0]->bits.size();
+        for (int k = 1; k < n; ++k) words = std::min(words, tables[k]->bits.size());
+        std::uint32_t at[kMaxParallelRun] = {};
+        for (std::size_t w = 0; w < words; ++w) {
+            std::uint64_t common = tables[0]->bits[w];
+            for (int k = 1; k < n; ++k) common &= tables[k]->bits[w];
+            if (m_exclude >= 0 && static_cast<std::uint64_t>(m_exclude) / 64 == w)
+                common &= ~(std::uint64_t{1} << (m_exclude % 64));
+            while (common != 0) {
+                const int bit = std::countr_zero(common);
+                common &= common - 1;
+                const std::uint64_t below = (std::uint64_t{1} << bit) - 1;
+                for (int k = 0; k < n; ++k)
+                    at[k] = tables[k]->ranks[w] + CountBits(tables[k]->bits[w] & below);
+                if (!ResiduesMeet(tables, n, at)) continue;
+                MatchPage(tables, n, at, 0, static_cast<std::uint32_t>(w * 64 + bit), window, hits);
+            }
+        }
+    }
+
     void MatchPage(const EntryTable* const* tables, int n, const std::uint32_t* at, int lead,
                    std::uint32_t page, std::uint32_t window, std::vector<Hit>& hits) {
         DecodePositions(m_view, tables[lead]->places[at[lead]], m_starts);
@@ -303,6 +334,8 @@ ParallelsStatus FindParallels(const PostingsTables& tables, const ParallelsReque
     std::vector<ParallelPage> pages;
     ChainRuns(hits, static_cast<std::uint32_t>(n), pages);
     std::vector<Hit>().swap(hits);
+    // The tables this search used stay; older ones go if over the budget.
+    tables.entries->Trim();
     const bool damaged = result.damaged;
     RankParallels(pages, request.formulaPages, result);
     result.damaged = damaged;
