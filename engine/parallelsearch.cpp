@@ -67,12 +67,32 @@ ParallelPassage PassageFromText(const CIndex& index, std::u16string_view text, b
     return passage;
 }
 
-bool ReadPageCharacters(CIndex& index, std::uint32_t record, std::vector<pages::PageChar>& chars) {
-    std::string page;
+namespace {
+
+// The stored page and the parity of its page number, which picks its text cell.
+bool ReadStoredPage(CIndex& index, std::uint32_t record, std::string& page, int& parity) {
     if (!index.ReadPage(record, page)) return false;
     std::int32_t number = 0;
     if (!index.PageStore().GetPageNumber(record, number) || number < 0) number = 0;
-    chars = pages::PageCharacters(page, number % 2);
+    parity = number % 2;
+    return true;
+}
+
+}  // namespace
+
+std::int32_t ComposeParallelPage(CIndex& index, std::uint32_t record,
+                                 const std::vector<pages::PositionSpan>& spans, std::string& html) {
+    std::string page;
+    int parity = 0;
+    if (!ReadStoredPage(index, record, page, parity)) return -1;
+    return pages::ComposeMarkedPage(page, parity, spans, html);
+}
+
+bool ReadPageCharacters(CIndex& index, std::uint32_t record, std::vector<pages::PageChar>& chars) {
+    std::string page;
+    int parity = 0;
+    if (!ReadStoredPage(index, record, page, parity)) return false;
+    chars = pages::PageCharacters(page, parity);
     return true;
 }
 

@@ -37,6 +37,11 @@ bool PassageFromRecord(CIndex& index, std::uint32_t record, bool variants,
 // The text cell's characters of a stored page; false when it cannot be read.
 bool ReadPageCharacters(CIndex& index, std::uint32_t record, std::vector<pages::PageChar>& chars);
 
+// The page of record rebuilt in the result-page frame with the spans marked
+// and anchored; the number of anchors, or -1 when the page cannot be read.
+std::int32_t ComposeParallelPage(CIndex& index, std::uint32_t record,
+                                 const std::vector<pages::PositionSpan>& spans, std::string& html);
+
 // A stretch of text with its surroundings: before, the shared text, after.
 struct SharedText {
     std::string before;

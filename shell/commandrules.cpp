@@ -22,6 +22,7 @@ bool IsCommandEnabled(int id, const CommandState& s) {
         case kIdPageCopy:
         case kIdPageSelectAll:
         case kIdFilePrint:
+        case kIdParallels:
             return s.pageShown;
         case kIdPrevPage:
             return s.currentVolume != 0 && PageOffset(s) >= 1;

@@ -14,8 +14,10 @@
 #include <utility>
 
 #include "panel/leftform.h"
+#include "panel/parallelsdock.h"
 #include "panel/scrolltoolbar.h"
 #include "shell/commandids.h"
+#include "shell/limitedcopy.h"
 #include "shell/messageboxes.h"
 #include "shell/st_splitterwnd.h"
 #include "shell/volumesteps.h"
@@ -38,7 +40,7 @@ constexpr int kLargeIcon = 128;
 // Commands whose enabled state follows a rule.
 constexpr int kRuledCommands[] = {kIdCopy,       kIdSelectAll, kIdPrint,    kIdPrintSettings,
                                   kIdFilePrint,  kIdPrevPage,  kIdNextPage, kIdPrevVolume,
-                                  kIdNextVolume, kIdPrevHit,   kIdNextHit};
+                                  kIdNextVolume, kIdPrevHit,   kIdNextHit,  kIdParallels};
 
 }  // namespace
 
@@ -161,6 +163,11 @@ void CMainFrame::CreateMenus() {
     QAction* nextHit = MakeAction(kIdNextHit, QStringLiteral("次の検索結果"));
     nextHit->setShortcut(QKeySequence(Qt::Key_F3));
     list->addAction(nextHit);
+    list->addSeparator();
+    QAction* parallels = MakeAction(kIdParallels, QStringLiteral("類似箇所を探す"));
+    parallels->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    list->addAction(parallels);
+    if (m_view) m_view->PageMenu()->addAction(parallels);
 
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->addAction(MakeAction(kIdAbout, QStringLiteral("バージョン(&A)...")));
@@ -261,6 +268,9 @@ void CMainFrame::OnCommand(int id) {
             break;
         case kIdNextHit:
             m_leftForm->PageDisplay().NextHit();
+            break;
+        case kIdParallels:
+            OnParallels();
             break;
         case kIdAbout:
             OnAbout();
@@ -363,6 +373,31 @@ QString CMainFrame::HelpPath() const {
 
 QString CMainFrame::CompanionPath() const {
     return QDir(m_config.programDir).filePath(QStringLiteral("end.exe"));
+}
+
+void CMainFrame::OnParallels() {
+    const std::int64_t record = m_leftForm->PageDisplay().ShownRecord();
+    const std::u16string selection = m_view->selectedText().toStdU16String();
+    if (record < 0 && selection.empty()) return;
+    if (!m_parallels) {
+        panel::CParallelsDock::Services services;
+        services.dataDir = m_config.dataDir;
+        services.catalogue = &m_leftForm->GetCatalogue();
+        services.notify = m_messages.Notifier();
+        services.open = [this](std::uint32_t page, const std::vector<pages::PositionSpan>& spans) {
+            std::string html;
+            const std::int32_t anchors =
+                engine::ComposeParallelPage(m_leftForm->Index(), page, spans, html);
+            if (anchors >= 0) m_leftForm->PageDisplay().ShowComposedPage(page, html, anchors);
+            UpdateCommands();
+        };
+        m_parallels = new panel::CParallelsDock(std::move(services), this);
+        addDockWidget(Qt::BottomDockWidgetArea, m_parallels);
+    }
+    m_parallels->show();
+    m_parallels->raise();
+    m_parallels->Start(std::u16string(CutToDoubleByteLimit(selection)), record,
+                       m_leftForm->Variants());
 }
 
 void CMainFrame::OnHelp() { QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPath())); }

@@ -463,10 +463,11 @@ void ReaderWindowTest::pageMenuOnlyOnAPage() {
     QTest::mousePress(inner, Qt::RightButton, {}, QPoint(50, 50));
     QTest::mouseRelease(inner, Qt::RightButton, {}, QPoint(50, 50));
     QVERIFY(!View()->PageMenu()->isVisible());
-    QCOMPARE(View()->PageMenu()->actions().size(), 2);
+    QCOMPARE(View()->PageMenu()->actions().size(), 3);
     QCOMPARE(View()->PageMenu()->actions()[0]->text(),
              QStringLiteral("コピー(300字以内に制限しています。)"));
     QCOMPARE(View()->PageMenu()->actions()[1]->text(), QStringLiteral("すべて選択。"));
+    QCOMPARE(View()->PageMenu()->actions()[2]->text(), QStringLiteral("類似箇所を探す"));
     Form()->SelectTreeSlot(3);
     QVERIFY(WaitForUrlEnding(QStringLiteral("windows.html")));
     inner = View()->focusProxy() ? View()->focusProxy() : View();
