@@ -165,7 +165,8 @@ void CMainFrame::CreateMenus() {
     list->addAction(nextHit);
     list->addSeparator();
     QAction* parallels = MakeAction(kIdParallels, QStringLiteral("類似箇所を探す"));
-    parallels->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    // Not a Ctrl key: the page view answers Ctrl with its copy hint.
+    parallels->setShortcut(QKeySequence(Qt::Key_F7));
     list->addAction(parallels);
     if (m_view) m_view->PageMenu()->addAction(parallels);
 
