@@ -17,24 +17,6 @@ struct Hit {
     std::uint32_t start = 0;
 };
 
-// The first index from `from` on whose page is at least target (size when
-// none), galloping forward.
-std::uint32_t Seek(const std::vector<std::uint32_t>& pages, std::uint32_t from,
-                   std::uint32_t target) {
-    const std::uint32_t size = static_cast<std::uint32_t>(pages.size());
-    if (from >= size || pages[from] >= target) return from;
-    std::uint32_t below = from;
-    std::uint32_t step = 1;
-    std::uint32_t probe = from + 1;
-    while (probe < size && pages[probe] < target) {
-        below = probe;
-        step *= 2;
-        probe = step < size - below ? below + step : size;
-    }
-    return static_cast<std::uint32_t>(
-        std::lower_bound(pages.begin() + below + 1, pages.begin() + probe, target) - pages.begin());
-}
-
 // The absolute positions of one page entry.
 void DecodePositions(const PostingsView& view, const EntryPlace& place,
                      std::vector<std::uint32_t>& out) {
@@ -93,7 +75,8 @@ class WindowMatcher {
                     at[k] = static_cast<std::uint32_t>(entry);
                     continue;
                 }
-                at[k] = Seek(table.pages, at[k], page);
+                at[k] = SeekPage(table.pages.data(), static_cast<std::uint32_t>(table.pages.size()),
+                                 at[k], page);
                 if (at[k] == table.pages.size()) return;  // no later page holds them all
                 if (table.pages[at[k]] != page) {
                     next = table.pages[at[k]];
@@ -101,7 +84,7 @@ class WindowMatcher {
                 }
             }
             if (!all) {
-                e = next > page ? Seek(leadTable.pages, e + 1, next) : e + 1;
+                e = next > page ? SeekPage(leadTable.pages.data(), leadSize, e + 1, next) : e + 1;
                 continue;
             }
             ++e;

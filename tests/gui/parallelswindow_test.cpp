@@ -25,10 +25,13 @@
 #include "shell/mainfrm.h"
 #include "shell/messageboxes.h"
 #include "shell/voraview.h"
+#include "tests/gui/pagehtml.h"
 
 using shell::CMainFrame;
 
 namespace {
+
+using testing_gui::Html;
 
 // Slots: 1 詩部, 2 唐詩, 3 巻一 (page 1: the passage page), 4 宋詩, 5 巻一
 // (page 1 shares 床前明月光。疑是地, page 2 疑是地上霜, page 3 nothing).
@@ -39,17 +42,6 @@ const char* const kSource =
     R"({"category":"詩部","title":"宋詩","volume":"巻一","first_page":1,"pages":[)"
     R"({"runs":["子丑床前明月光。疑是地寅卯"]},{"runs":["甲疑是地上霜乙"]},{"runs":["春風又綠江南岸"]}]})"
     "\n";
-
-QString Html(QWebEnginePage* page) {
-    QString html;
-    bool done = false;
-    page->toHtml([&](const QString& result) {
-        html = result;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000)) return {};
-    return html;
-}
 
 }  // namespace
 

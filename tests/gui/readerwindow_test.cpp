@@ -34,26 +34,18 @@
 #include "shell/st_splitterwnd.h"
 #include "shell/voraview.h"
 #include "tests/gui/fixturecorpus.h"
+#include "tests/gui/pagehtml.h"
 
 using shell::CMainFrame;
 
 namespace {
 
+using testing_gui::Html;
+
 struct Message {
     QString caption;
     QString text;
 };
-
-QString Html(QWebEnginePage* page) {
-    QString html;
-    bool done = false;
-    page->toHtml([&](const QString& result) {
-        html = result;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000)) return {};
-    return html;
-}
 
 }  // namespace
 

@@ -6,17 +6,10 @@
 #include "engine/parallelsearch.h"
 #include "panel/recordnames.h"
 #include "tools/orvale-build/utf8.h"
+#include "tools/orvale-cli/rows_command.h"
 
 namespace cli {
 namespace {
-
-// A name as one tab-separated field: tabs and line ends become spaces.
-std::string Field(std::string text) {
-    for (char& c : text) {
-        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-    }
-    return text;
-}
 
 nlohmann::ordered_json TextJson(const engine::SharedText& text) {
     return {{"before", text.before}, {"shared", text.shared}, {"after", text.after}};
@@ -90,10 +83,10 @@ int RunParallels(const std::string& dataDir, const ParallelsRequest& request, st
         std::string text;
         for (std::size_t k = 0; k < report.rows.size(); ++k) {
             const engine::ParallelRow& row = report.rows[k];
-            text += Field(names[k].category) + '\t' + Field(names[k].title) + '\t' +
-                    Field(names[k].volume) + '\t' + std::to_string(names[k].page) + '\t' +
+            text += TabField(names[k].category) + '\t' + TabField(names[k].title) + '\t' +
+                    TabField(names[k].volume) + '\t' + std::to_string(names[k].page) + '\t' +
                     std::to_string(row.record) + '\t' + std::to_string(row.longest) + '\t' +
-                    std::to_string(row.runCount) + '\t' + Field(row.pageText.shared) + '\n';
+                    std::to_string(row.runCount) + '\t' + TabField(row.pageText.shared) + '\n';
         }
         out << text;
         for (const engine::FormulaRow& formula : report.formulas) {
