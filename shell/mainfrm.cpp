@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 #include <utility>
 
 #include "panel/leftform.h"
@@ -394,6 +395,8 @@ void CMainFrame::OnParallels() {
         };
         m_parallels = new panel::CParallelsDock(std::move(services), this);
         addDockWidget(Qt::BottomDockWidgetArea, m_parallels);
+        // A quarter of the window, so that a small window keeps room for the page.
+        resizeDocks({m_parallels}, {std::max(150, height() / 4)}, Qt::Vertical);
     }
     m_parallels->show();
     m_parallels->raise();
