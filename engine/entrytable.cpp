@@ -6,6 +6,21 @@
 
 namespace engine {
 
+std::uint32_t SeekPage(const std::uint32_t* pages, std::uint32_t size, std::uint32_t from,
+                       std::uint32_t target) {
+    if (from >= size || pages[from] >= target) return from;
+    std::uint32_t below = from;  // pages[below] < target
+    std::uint32_t step = 1;
+    std::uint32_t probe = from + 1;
+    while (probe < size && pages[probe] < target) {
+        below = probe;
+        step *= 2;
+        probe = step < size - below ? below + step : size;
+    }
+    const std::uint32_t* found = std::lower_bound(pages + below + 1, pages + probe, target);
+    return static_cast<std::uint32_t>(found - pages);
+}
+
 void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::uint32_t lastPage,
                      EntryTable& table) {
     PostingsCursor cursor;

@@ -31,6 +31,12 @@ inline std::uint32_t CountBits(std::uint64_t x) {
     return static_cast<std::uint32_t>((x * 0x0101010101010101ull) >> 56);
 }
 
+// The first index from `from` on whose page is at least target (size when
+// none): a galloping search over ascending pages, cheap for short steps and
+// logarithmic for long.
+std::uint32_t SeekPage(const std::uint32_t* pages, std::uint32_t size, std::uint32_t from,
+                       std::uint32_t target);
+
 // Where one page entry's positions lie, how many there are and which
 // residues modulo 64 they take; kept together because matching a page reads
 // them all.

@@ -8,23 +8,6 @@
 namespace engine {
 namespace {
 
-// The first index from `from` on whose page is at least target (size when
-// none): a galloping search, cheap for short steps and logarithmic for long.
-std::uint32_t Seek(const std::uint32_t* pages, std::uint32_t size, std::uint32_t from,
-                   std::uint32_t target) {
-    if (from >= size || pages[from] >= target) return from;
-    std::uint32_t below = from;  // pages[below] < target
-    std::uint32_t step = 1;
-    std::uint32_t probe = from + 1;
-    while (probe < size && pages[probe] < target) {
-        below = probe;
-        step *= 2;
-        probe = step < size - below ? below + step : size;
-    }
-    const std::uint32_t* found = std::lower_bound(pages + below + 1, pages + probe, target);
-    return static_cast<std::uint32_t>(found - pages);
-}
-
 // The next packed number at p. The entry tables checked that no number runs
 // past its entry, so only the number's own bytes are read.
 inline std::int64_t Take(const std::uint8_t*& p) {
@@ -153,7 +136,7 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
                 lane.at = static_cast<std::uint32_t>(entry);
                 continue;
             }
-            lane.at = Seek(lane.pages, lane.size, lane.at, page);
+            lane.at = SeekPage(lane.pages, lane.size, lane.at, page);
             if (lane.at == lane.size) {
                 at = lead.size;  // no later page can hold the term
                 all = false;
@@ -166,7 +149,7 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         }
         if (!all) {
             if (at < lead.size)
-                at = next > page ? Seek(lead.pages, lead.size, at + 1, next) : at + 1;
+                at = next > page ? SeekPage(lead.pages, lead.size, at + 1, next) : at + 1;
             continue;
         }
         lead.at = at;

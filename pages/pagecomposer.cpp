@@ -122,7 +122,10 @@ void ComposeTermPass(std::string_view page, std::string& html, std::string_view 
         if (annotation) cell.append(kAnnotationCloser);
     }
     textCell.text.swap(cell);
+    AppendFrame(parts, html);
+}
 
+void AppendFrame(const std::array<HTMLNode, 3>& parts, std::string& html) {
     html.reserve(html.size() + kFrameHead.size() + kFrameAfterTitle.size() +
                  kFrameBetweenCells.size() + kFrameTail.size() + parts[0].text.size() +
                  parts[1].text.size() + parts[2].text.size());

@@ -54,6 +54,9 @@ std::array<HTMLNode, 3> ParsePage(std::string_view page);
 // starts an annotation run, "</font>" inside one starts a main-text run.
 std::vector<FilterItem> SplitRuns(std::string_view cell);
 
+// Appends to html the result-page frame holding the title and both cells.
+void AppendFrame(const std::array<HTMLNode, 3>& parts, std::string& html);
+
 // Appends to html the page rebuilt in the frame with the text cell (the first
 // for parity 0, the second for parity 1) marked for one UTF-8 keyword.
 void ComposeTermPass(std::string_view page, std::string& html, std::string_view keyword, int parity,

@@ -89,19 +89,29 @@ bool CPageDisplay::ShowCatalogPage(std::int32_t docID, std::int32_t firstPage, b
     if (!m_index.ReadPage(static_cast<std::uint32_t>(record), bytes)) return false;
     const std::string path = CatalogPageFile();
     if (!WriteFile(path, bytes)) return false;
+    m_shownRecord = record;
     if (m_navigate) m_navigate(path, {});
     return true;
 }
 
 bool CPageDisplay::ShowResultPage(std::uint32_t record, std::u16string_view keyword, int textLayer,
                                   bool useVariants) {
-    const std::string path = ResultPageFile(m_useFirstResultFile ? 1 : 2);
     std::string html;
     const std::int32_t hits = m_index.ComposeHitPage(record, html, keyword, textLayer, useVariants);
-    if (!WriteFile(path, html)) return false;
-    m_hitCount = hits;
-    m_currentHit = 0;
+    if (!ShowComposedPage(record, html, hits)) return false;
     m_lastResult = ResultSource{record, std::u16string(keyword), textLayer, useVariants};
+    return true;
+}
+
+bool CPageDisplay::ShowComposedPage(std::uint32_t record, std::string_view html,
+                                    std::int32_t anchors) {
+    const std::string path = ResultPageFile(m_useFirstResultFile ? 1 : 2);
+    if (!WriteFile(path, html)) return false;
+    m_shownRecord = record;
+    m_hitCount = anchors;
+    m_currentHit = 0;
+    // A page composed elsewhere (parallels) comes back from the history plain.
+    m_lastResult = ResultSource{record, {}, 0, false};
     if (m_navigate) m_navigate(path, AnchorName(0));
     m_useFirstResultFile = !m_useFirstResultFile;
     m_currentResultFile = path;

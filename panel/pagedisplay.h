@@ -50,6 +50,13 @@ class CPageDisplay {
     bool ShowResultPage(std::uint32_t record, std::u16string_view keyword, int textLayer,
                         bool useVariants);
 
+    // Writes a page composed elsewhere (with anchors hit anchors) to the next
+    // result file and shows it as ShowResultPage does; record is the page it
+    // shows.
+    bool ShowComposedPage(std::uint32_t record, std::string_view html, std::int32_t anchors);
+    // The record of the page shown last, or -1 before any.
+    std::int64_t ShownRecord() const { return m_shownRecord; }
+
     bool CanPrevHit() const;
     bool CanNextHit() const;
     // Step to the previous or next anchor of the current result file; false
@@ -92,6 +99,7 @@ class CPageDisplay {
     std::int32_t m_hitCount = 0;
     std::int32_t m_currentHit = 0;
     ResultSource m_lastResult;
+    std::int64_t m_shownRecord = -1;
 };
 
 }  // namespace panel

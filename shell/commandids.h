@@ -20,6 +20,7 @@ enum CommandId : int {
     kIdHelp = 32798,
     kIdPrevHit = 32805,
     kIdNextHit = 32806,
+    kIdParallels = 32810,  // 類似箇所を探す: page view menu and 一覧
     kIdFilePrint = 57607,  // the page view's own print (Ctrl+P)
     kIdCopy = 57634,
     kIdAbout = 57664,

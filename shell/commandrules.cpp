@@ -24,6 +24,7 @@ bool IsCommandEnabled(int id, const CommandState& s) {
         case kIdPageSelectAll:
         case kIdFilePrint:
         case kIdFindInPage:
+        case kIdParallels:
             return s.pageShown;
         case kIdZoomIn:
             return s.zoomPercent < panel::kMaxZoomPercent;

@@ -11,11 +11,14 @@
 #include <QSettings>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 #include <utility>
 
 #include "panel/leftform.h"
+#include "panel/parallelsdock.h"
 #include "panel/scrolltoolbar.h"
 #include "shell/commandids.h"
+#include "shell/limitedcopy.h"
 #include "shell/messageboxes.h"
 #include "shell/readingcommands.h"
 #include "shell/st_splitterwnd.h"
@@ -37,10 +40,10 @@ constexpr int kSmallIcon = 143;
 constexpr int kLargeIcon = 128;
 
 // Commands whose enabled state follows a rule.
-constexpr int kRuledCommands[] = {kIdCopy,       kIdSelectAll, kIdPrint,       kIdPrintSettings,
-                                  kIdFilePrint,  kIdPrevPage,  kIdNextPage,    kIdPrevVolume,
-                                  kIdNextVolume, kIdPrevHit,   kIdNextHit,     kIdFindInPage,
-                                  kIdZoomIn,     kIdZoomOut,   kIdHistoryBack, kIdHistoryForward};
+constexpr int kRuledCommands[] = {
+    kIdCopy,     kIdSelectAll,  kIdPrint,       kIdPrintSettings,  kIdFilePrint, kIdPrevPage,
+    kIdNextPage, kIdPrevVolume, kIdNextVolume,  kIdPrevHit,        kIdNextHit,   kIdFindInPage,
+    kIdZoomIn,   kIdZoomOut,    kIdHistoryBack, kIdHistoryForward, kIdParallels};
 
 }  // namespace
 
@@ -171,6 +174,12 @@ void CMainFrame::CreateMenus() {
     QAction* nextHit = MakeAction(kIdNextHit, QStringLiteral("次の検索結果"));
     nextHit->setShortcut(QKeySequence(Qt::Key_F3));
     list->addAction(nextHit);
+    list->addSeparator();
+    QAction* parallels = MakeAction(kIdParallels, QStringLiteral("類似箇所を探す"));
+    // F7 stays free in the page view, the keyword box and the form.
+    parallels->setShortcut(QKeySequence(Qt::Key_F7));
+    list->addAction(parallels);
+    if (m_view) m_view->PageMenu()->addAction(parallels);
 
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->addAction(MakeAction(kIdAbout, QStringLiteral("バージョン(&A)...")));
@@ -285,6 +294,9 @@ void CMainFrame::OnCommand(int id) {
         case kIdNextHit:
             m_leftForm->PageDisplay().NextHit();
             break;
+        case kIdParallels:
+            OnParallels();
+            break;
         case kIdAbout:
             OnAbout();
             break;
@@ -388,6 +400,33 @@ QString CMainFrame::HelpPath() const {
 
 QString CMainFrame::CompanionPath() const {
     return QDir(m_config.programDir).filePath(QStringLiteral("end.exe"));
+}
+
+void CMainFrame::OnParallels() {
+    const std::int64_t record = m_leftForm->PageDisplay().ShownRecord();
+    const std::u16string selection = m_view->selectedText().toStdU16String();
+    if (record < 0 && selection.empty()) return;
+    if (!m_parallels) {
+        panel::CParallelsDock::Services services;
+        services.dataDir = m_config.dataDir;
+        services.catalogue = &m_leftForm->GetCatalogue();
+        services.notify = m_messages.Notifier();
+        services.open = [this](std::uint32_t page, const std::vector<pages::PositionSpan>& spans) {
+            std::string html;
+            const std::int32_t anchors =
+                engine::ComposeParallelPage(m_leftForm->Index(), page, spans, html);
+            if (anchors >= 0) m_leftForm->PageDisplay().ShowComposedPage(page, html, anchors);
+            UpdateCommands();
+        };
+        m_parallels = new panel::CParallelsDock(std::move(services), this);
+        addDockWidget(Qt::BottomDockWidgetArea, m_parallels);
+        // A quarter of the window, so that a small window keeps room for the page.
+        resizeDocks({m_parallels}, {std::max(150, height() / 4)}, Qt::Vertical);
+    }
+    m_parallels->show();
+    m_parallels->raise();
+    m_parallels->Start(std::u16string(CutToDoubleByteLimit(selection)), record,
+                       m_leftForm->Variants());
 }
 
 void CMainFrame::OnHelp() { QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPath())); }

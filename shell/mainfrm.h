@@ -21,6 +21,7 @@ class QAction;
 
 namespace panel {
 class CLeftForm;
+class CParallelsDock;
 class CSCrollToolBar;
 }  // namespace panel
 
@@ -62,6 +63,7 @@ class CMainFrame : public QMainWindow {
     ST_SplitterWnd* Splitter() const { return m_splitter; }
     panel::CSCrollToolBar* PageToolBar() const { return m_toolBar; }
     CReadingCommands* Reading() const { return m_reading; }
+    panel::CParallelsDock* ParallelsDock() const { return m_parallels; }
     // True while the page view is the active pane.
     bool ViewIsActive() const { return m_viewActive; }
     void SetViewActive(bool active) { m_viewActive = active; }
@@ -93,6 +95,8 @@ class CMainFrame : public QMainWindow {
     void OnAbout();
     void SwitchPane();
     void StartCompanion();
+    // 類似箇所を探す: the selection of the page view, or the whole page shown.
+    void OnParallels();
 
     FrameConfig m_config;
     CMessageBoxes& m_messages;
@@ -101,6 +105,7 @@ class CMainFrame : public QMainWindow {
     CVoraView* m_view = nullptr;
     panel::CSCrollToolBar* m_toolBar = nullptr;
     CReadingCommands* m_reading = nullptr;
+    panel::CParallelsDock* m_parallels = nullptr;
     QHash<int, QAction*> m_actions;
     bool m_viewActive = false;
     bool m_shutDown = false;

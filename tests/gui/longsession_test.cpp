@@ -31,10 +31,13 @@
 #include "shell/messageboxes.h"
 #include "shell/st_splitterwnd.h"
 #include "shell/voraview.h"
+#include "tests/gui/pagehtml.h"
 
 using shell::CMainFrame;
 
 namespace {
+
+using testing_gui::Html;
 
 // The corpus: category 経部 (slot 1) with four titles of two volumes of 70
 // pages each, then 史部 with one short volume. Page p of volume v of title
@@ -98,17 +101,6 @@ QString ReadAll(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
     return QString::fromUtf8(file.readAll());
-}
-
-QString Html(QWebEnginePage* page) {
-    QString html;
-    bool done = false;
-    page->toHtml([&](const QString& result) {
-        html = result;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000)) return {};
-    return html;
 }
 
 }  // namespace

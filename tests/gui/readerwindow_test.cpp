@@ -34,26 +34,18 @@
 #include "shell/st_splitterwnd.h"
 #include "shell/voraview.h"
 #include "tests/gui/fixturecorpus.h"
+#include "tests/gui/pagehtml.h"
 
 using shell::CMainFrame;
 
 namespace {
 
+using testing_gui::Html;
+
 struct Message {
     QString caption;
     QString text;
 };
-
-QString Html(QWebEnginePage* page) {
-    QString html;
-    bool done = false;
-    page->toHtml([&](const QString& result) {
-        html = result;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000)) return {};
-    return html;
-}
 
 }  // namespace
 
@@ -466,10 +458,11 @@ void ReaderWindowTest::pageMenuOnlyOnAPage() {
     QTest::mousePress(inner, Qt::RightButton, {}, QPoint(50, 50));
     QTest::mouseRelease(inner, Qt::RightButton, {}, QPoint(50, 50));
     QVERIFY(!View()->PageMenu()->isVisible());
-    QCOMPARE(View()->PageMenu()->actions().size(), 2);
+    QCOMPARE(View()->PageMenu()->actions().size(), 3);
     QCOMPARE(View()->PageMenu()->actions()[0]->text(),
              QStringLiteral("コピー(300字以内に制限しています。)"));
     QCOMPARE(View()->PageMenu()->actions()[1]->text(), QStringLiteral("すべて選択。"));
+    QCOMPARE(View()->PageMenu()->actions()[2]->text(), QStringLiteral("類似箇所を探す"));
     Form()->SelectTreeSlot(3);
     QVERIFY(WaitForUrlEnding(QStringLiteral("windows.html")));
     inner = View()->focusProxy() ? View()->focusProxy() : View();

@@ -1,5 +1,5 @@
 // orvale-cli: searches and reads an Orvale corpus from the command line.
-// Commands: search, page, find-page, catalogue (see --help of each). Exit
+// Commands: search, page, find-page, catalogue, parallels (see --help of each). Exit
 // status: 0 success, 1 the thing asked for does not exist or the corpus
 // cannot be opened, 2 a refused or malformed request.
 #include <CLI/CLI.hpp>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/orvale-cli/commands.h"
+#include "tools/orvale-cli/parallels_command.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"Searches and reads an Orvale corpus.", "orvale-cli"};
@@ -59,6 +60,22 @@ int main(int argc, char** argv) {
 
     auto* catalogueCommand = app.add_subcommand("catalogue", "the catalogue listing");
 
+    cli::ParallelsRequest parallels;
+    std::uint32_t passageRecord = 0;
+    std::string passageText;
+    bool parallelsExact = false;
+    auto* parallelsCommand =
+        app.add_subcommand("parallels", "pages sharing a run of characters with a passage");
+    auto* recordOption =
+        parallelsCommand->add_option("--record", passageRecord, "the whole page of this record");
+    auto* textOption = parallelsCommand->add_option("--text", passageText, "this passage");
+    recordOption->excludes(textOption);
+    parallelsCommand->add_option("--min", parallels.minRun, "shortest shared run (3 to 20)")
+        ->check(CLI::Range(3, 20));
+    parallelsCommand->add_flag("--no-variants", parallelsExact,
+                               "variant forms do not count as the same");
+    parallelsCommand->add_flag("--json", parallels.json, "the rows as JSON");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -81,5 +98,15 @@ int main(int argc, char** argv) {
     }
     if (findCommand->parsed()) return cli::RunFindPage(dataDir, firstRecord, pageNo);
     if (catalogueCommand->parsed()) return cli::RunCatalogue(dataDir);
+    if (parallelsCommand->parsed()) {
+        if (recordOption->count() + textOption->count() == 0) {
+            std::cerr << "orvale-cli: parallels needs --record or --text" << std::endl;
+            return cli::kExitRefused;
+        }
+        if (recordOption->count() > 0) parallels.record = passageRecord;
+        if (textOption->count() > 0) parallels.text = passageText;
+        parallels.variants = !parallelsExact;
+        return cli::RunParallels(dataDir, parallels, std::cout, std::cerr);
+    }
     return cli::kExitRefused;
 }

@@ -8,17 +8,12 @@
 
 namespace cli {
 
-namespace {
-
-// A name as one tab-separated field: tabs and line ends become spaces.
-std::string Field(std::string text) {
+std::string TabField(std::string text) {
     for (char& c : text) {
         if (c == '\t' || c == '\n' || c == '\r') c = ' ';
     }
     return text;
 }
-
-}  // namespace
 
 int PrintCatalogueTo(const std::string& dataDir, std::ostream& out, std::ostream& err) {
     panel::Catalogue catalogue;
@@ -66,9 +61,9 @@ int PrintRows(const panel::Catalogue& catalogue, int entrySlot,
     } else {
         std::string text;
         for (const panel::SearchNodeTag& row : rows) {
-            text += Field(row.category) + '\t' + Field(row.title) + '\t' + Field(row.volume) +
-                    '\t' + std::to_string(row.page) + '\t' + std::to_string(row.recordIndex) +
-                    '\t' + std::to_string(row.hits) + '\n';
+            text += TabField(row.category) + '\t' + TabField(row.title) + '\t' +
+                    TabField(row.volume) + '\t' + std::to_string(row.page) + '\t' +
+                    std::to_string(row.recordIndex) + '\t' + std::to_string(row.hits) + '\n';
         }
         out << text;
     }
