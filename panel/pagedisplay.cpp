@@ -90,6 +90,7 @@ bool CPageDisplay::ShowCatalogPage(std::int32_t docID, std::int32_t firstPage, b
     const std::string path = CatalogPageFile();
     if (!WriteFile(path, bytes)) return false;
     if (m_navigate) m_navigate(path, {});
+    m_lastShown = Shown::Catalogue;
     return true;
 }
 
@@ -104,6 +105,8 @@ bool CPageDisplay::ShowResultPage(std::uint32_t record, std::u16string_view keyw
     if (m_navigate) m_navigate(path, AnchorName(0));
     m_useFirstResultFile = !m_useFirstResultFile;
     m_currentResultFile = path;
+    m_lastShown = Shown::Result;
+    m_resultPage = {record, std::u16string(keyword), textLayer, useVariants};
     return true;
 }
 
@@ -125,9 +128,17 @@ bool CPageDisplay::NextHit() {
     return true;
 }
 
+bool CPageDisplay::GoToHit(std::int32_t n) {
+    if (n < 0 || n >= m_hitCount || m_currentResultFile.empty()) return false;
+    m_currentHit = n;
+    NavigateToHit();
+    return true;
+}
+
 void CPageDisplay::NavigateToHit() {
     if (m_navigate && !m_currentResultFile.empty()) {
         m_navigate(m_currentResultFile, AnchorName(m_currentHit));
+        m_lastShown = Shown::Result;
     }
 }
 

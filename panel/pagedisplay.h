@@ -58,6 +58,21 @@ class CPageDisplay {
     bool NextHit();
     // A new search starts again at the first hit.
     void ResetHit() { m_currentHit = 0; }
+    // Shows hit n (0 .. HitCount() - 1) of the current result page; false
+    // (nothing moves) when there is no such hit.
+    bool GoToHit(std::int32_t n);
+
+    // What was shown last, for the session: a catalogue page or a result
+    // page with what marked it.
+    enum class Shown { None, Catalogue, Result };
+    struct ResultPage {
+        std::uint32_t record = 0;
+        std::u16string keyword;
+        int textLayer = 0;
+        bool useVariants = true;
+    };
+    Shown LastShown() const { return m_lastShown; }
+    const ResultPage& LastResultPage() const { return m_resultPage; }
 
     std::string CatalogPageFile() const;
     std::string ResultPageFile(int which) const;  // 1 or 2
@@ -79,6 +94,8 @@ class CPageDisplay {
     std::string m_currentResultFile;
     std::int32_t m_hitCount = 0;
     std::int32_t m_currentHit = 0;
+    Shown m_lastShown = Shown::None;
+    ResultPage m_resultPage;
 };
 
 }  // namespace panel

@@ -7,6 +7,8 @@
 #include <QSocketNotifier>
 
 #include "shell/mainfrm.h"
+#include "shell/qttranslations.h"
+#include "shell/sandboxswitch.h"
 #include "shell/voraapp.h"
 
 namespace {
@@ -43,8 +45,10 @@ void CloseOnTerminationSignals(shell::CVoraApp& reader) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    shell::SwitchSandboxForRoot();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    shell::InstallQtTranslations(app);
     shell::CVoraApp reader(QCoreApplication::arguments());
     CloseOnTerminationSignals(reader);
     if (!reader.InitInstance()) return 2;

@@ -3,19 +3,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QProcess>
 #include <QSettings>
 #include <QToolBar>
-#include <QUrl>
 #include <utility>
 
 #include "panel/leftform.h"
 #include "panel/scrolltoolbar.h"
 #include "shell/commandids.h"
+#include "shell/helpwindow.h"
 #include "shell/messageboxes.h"
 #include "shell/st_splitterwnd.h"
 #include "shell/volumesteps.h"
@@ -164,7 +163,9 @@ void CMainFrame::CreateMenus() {
 
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->addAction(MakeAction(kIdAbout, QStringLiteral("バージョン(&A)...")));
-    help->addAction(MakeAction(kIdHelp, QStringLiteral("ヘルプ")));
+    QAction* helpPages = MakeAction(kIdHelp, QStringLiteral("ヘルプ"));
+    helpPages->setShortcut(QKeySequence::HelpContents);
+    help->addAction(helpPages);
 
     // Accelerators without a menu item.
     QAction* print = MakeAction(kIdFilePrint, QStringLiteral("印刷"));
@@ -365,7 +366,17 @@ QString CMainFrame::CompanionPath() const {
     return QDir(m_config.programDir).filePath(QStringLiteral("end.exe"));
 }
 
-void CMainFrame::OnHelp() { QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPath())); }
+CHelpWindow* CMainFrame::HelpWindow() const { return m_helpWindow.data(); }
+
+void CMainFrame::OnHelp() {
+    const QString path = HelpPath();
+    if (!QFileInfo(path).isFile()) {
+        m_messages.Show(kHelpMissingMessage.arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    if (!m_helpWindow) m_helpWindow = new CHelpWindow(this);
+    m_helpWindow->ShowPage(path);
+}
 
 void CMainFrame::OnAbout() {
 #ifdef ORVALE_HAVE_ABOUT
@@ -386,6 +397,7 @@ void CMainFrame::Shutdown() {
     StartCompanion();
     QSettings settings(kOrganisationName, kApplicationName);
     m_splitter->SaveLayout(settings);
+    SaveSession(settings);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -15,9 +15,11 @@
 #include <QString>
 #include <string>
 
+#include "panel/sessionstate.h"
 #include "shell/commandrules.h"
 
 class QAction;
+class QSettings;
 
 namespace panel {
 class CLeftForm;
@@ -26,11 +28,13 @@ class CSCrollToolBar;
 
 namespace shell {
 
+class CHelpWindow;
 class CMessageBoxes;
 class CVoraView;
 class ST_SplitterWnd;
 
 inline const QString kLastVolumeMessage = QStringLiteral("もう最後の巻まで至りました。");
+inline const QString kHelpMissingMessage = QStringLiteral("ヘルプが見つかりません：\n%1");
 inline const QString kFirstVolumeMessage =
     QStringLiteral("これ以上戻れません。もう巻一に至っています。");
 
@@ -64,10 +68,17 @@ class CMainFrame : public QMainWindow {
     bool ViewIsActive() const { return m_viewActive; }
     void SetViewActive(bool active) { m_viewActive = active; }
 
-    // Starts the companion program (once) and saves the layout; run by close.
+    // Starts the companion program (once) and saves the layout and the
+    // session; run by close.
     void Shutdown();
+    // Applies the remembered session (window, splitter, form, page; see
+    // panel/sessionstate.h) and shows the window: at the first start 80 %
+    // of the screen, centred. mainfrmsession.cpp.
+    void RestoreSession();
     QString CompanionPath() const;
     QString HelpPath() const;
+    // The help window once Help has opened it, else nullptr.
+    CHelpWindow* HelpWindow() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,6 +102,8 @@ class CMainFrame : public QMainWindow {
     void OnAbout();
     void SwitchPane();
     void StartCompanion();
+    void SaveSession(QSettings& settings);
+    panel::SessionContext SessionContextNow() const;
 
     FrameConfig m_config;
     CMessageBoxes& m_messages;
@@ -99,6 +112,7 @@ class CMainFrame : public QMainWindow {
     CVoraView* m_view = nullptr;
     panel::CSCrollToolBar* m_toolBar = nullptr;
     QHash<int, QAction*> m_actions;
+    QPointer<CHelpWindow> m_helpWindow;
     bool m_viewActive = false;
     bool m_shutDown = false;
 };

@@ -41,7 +41,7 @@ bool CVoraApp::InitInstance() {
     config.tempRoot = QDir::tempPath();
     config.allowSplash = m_options.allowSplash;
     m_frame = std::make_unique<CMainFrame>(config, m_messages);
-    m_frame->showMaximized();
+    m_frame->RestoreSession();
     return true;
 }
 
