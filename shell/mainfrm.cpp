@@ -401,6 +401,8 @@ void CMainFrame::Shutdown() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The help window goes with the main window, so the program ends.
+    if (m_helpWindow) m_helpWindow->close();
     Shutdown();
     QMainWindow::closeEvent(event);
 }

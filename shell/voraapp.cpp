@@ -17,6 +17,8 @@ CVoraApp::CVoraApp(const QStringList& arguments) : m_arguments(arguments) {}
 
 CVoraApp::~CVoraApp() = default;
 
+void CVoraApp::ExitInstance() { m_frame.reset(); }
+
 void CVoraApp::SetApplicationNames() {
     QCoreApplication::setOrganizationName(kOrganisationName);
     QCoreApplication::setApplicationName(kApplicationName);
