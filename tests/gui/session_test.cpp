@@ -97,6 +97,7 @@ class SessionTest : public QObject {
     void staleSettingsStartAsFirstStart_data();
     void staleSettingsStartAsFirstStart();
     void narrowWindowKeepsThePagePaneReadable();
+    void resultColumnsFitTheirTexts();
     void dialogsAreModalToTheMainWindow_data();
     void dialogsAreModalToTheMainWindow();
     void helpWindowShowsPagesWithBackAndForward();
@@ -331,6 +332,32 @@ void SessionTest::narrowWindowKeepsThePagePaneReadable() {
     // Wide again: the left pane gets back the width it had.
     m_frame->resize(1200, 700);
     QTRY_COMPARE(m_frame->Splitter()->sizes().value(0), shell::ST_SplitterWnd::kFirstPaneSize);
+}
+
+void SessionTest::resultColumnsFitTheirTexts() {
+    panel::CSortListCtrl list;
+    list.resize(250, 300);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QString longTitle = QStringLiteral("李太白文集外篇補遺拾遺續集");
+    list.AddRow(QStringLiteral("詩"), longTitle, QStringLiteral("卷一百二十三"), 12, 0);
+    list.AddRow(QStringLiteral("詩"), QStringLiteral("杜詩"), QStringLiteral("卷一"), 3, 1);
+    list.FitColumns();
+    const QFontMetrics metrics(list.font());
+    // 類別, 巻 and 頁 whole; 書名 cut, with its whole name as a tooltip.
+    for (int column : {0, 2, 3}) {
+        for (int row = 0; row < 2; ++row) {
+            QVERIFY(list.columnWidth(column) >
+                    metrics.horizontalAdvance(list.topLevelItem(row)->text(column)));
+            QVERIFY(list.topLevelItem(row)->toolTip(column).isEmpty());
+        }
+    }
+    QCOMPARE(list.topLevelItem(0)->toolTip(1), longTitle);
+    QVERIFY(list.topLevelItem(1)->toolTip(1).isEmpty());
+    // Wide enough: nothing is cut and no tooltip is left.
+    list.resize(900, 300);
+    QTRY_VERIFY(list.topLevelItem(0)->toolTip(1).isEmpty());
+    QVERIFY(list.columnWidth(1) > metrics.horizontalAdvance(longTitle));
 }
 
 void SessionTest::dialogsAreModalToTheMainWindow_data() {
