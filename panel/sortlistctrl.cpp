@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QScrollBar>
+#include <QStyle>
 #include <algorithm>
 #include <vector>
 
@@ -71,8 +73,13 @@ void CSortListCtrl::FitColumns() {
         }
         needed.push_back(width + kPadding);
     }
+    // Room is kept for a vertical scroll bar, which comes with more rows.
+    int available = viewport()->width();
+    if (!verticalScrollBar()->isVisible()) {
+        available -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    }
     const std::vector<int> widths =
-        panel::FitColumns(needed, viewport()->width(), kTitleColumn, kTitleMinimum);
+        panel::FitColumns(needed, available, kTitleColumn, kTitleMinimum);
     for (int column = 0; column < columnCount(); ++column) {
         setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
         for (int row = 0; row < topLevelItemCount(); ++row) {
