@@ -123,9 +123,7 @@ class SessionTest : public QObject {
 
 void SessionTest::initTestCase() {
     QVERIFY(m_root.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_root.filePath("settings"));
-    QCoreApplication::setOrganizationName(shell::kOrganisationName);
-    QCoreApplication::setApplicationName(shell::kApplicationName);
+    testing_gui::UseTestSettings(m_root.path());
     m_corpus = m_root.filePath("corpus");
     const QString error =
         testing_gui::BuildFixtureCorpus(QStringLiteral(ORVALE_BUILD_PROGRAM), m_corpus);
@@ -163,13 +161,7 @@ void SessionTest::StartFrame() {
 }
 
 void SessionTest::Search(const QString& text) {
-    Form()->SelectTab(1);
-    QLineEdit* field = Form()->KeywordBox()->Field();
-    field->clear();
-    field->setFocus();
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(field, &commit);
+    testing_gui::TypeKeyword(Form(), text);
     QTest::mouseClick(Form()->Control(panel::kIdcSearch), Qt::LeftButton);
 }
 
