@@ -44,6 +44,21 @@ class SessionStateTest : public ::testing::Test {
         return s;
     }
 
+    // The same, with a result page shown instead.
+    SessionState RememberedResultPage() const {
+        SessionState s = Remembered();
+        s.shown = ShownPage::Result;
+        s.volumeSlot = 0;
+        s.volumePath.clear();
+        s.page = 0;
+        s.record = 12;
+        s.keyword = "明月 故鄉";
+        s.pageTextLayer = 1;
+        s.pageVariants = false;
+        s.hit = 3;
+        return s;
+    }
+
     Catalogue m_catalogue;
     SessionContext m_context;
 };
@@ -55,16 +70,7 @@ TEST_F(SessionStateTest, FirstWindowFillsFourFifthsOfTheScreenCentred) {
 }
 
 TEST_F(SessionStateTest, EverySettingSurvivesWriteAndRead) {
-    SessionState result = Remembered();
-    result.shown = ShownPage::Result;
-    result.volumeSlot = 0;
-    result.volumePath.clear();
-    result.page = 0;
-    result.record = 12;
-    result.keyword = "明月 故鄉";
-    result.pageTextLayer = 1;
-    result.pageVariants = false;
-    result.hit = 3;
+    const SessionState result = RememberedResultPage();
     for (const SessionState& s : {Remembered(), result, FirstSession(kScreen)}) {
         EXPECT_EQ(ReadSession(WriteSession(s, m_context), m_context), s);
     }
@@ -138,14 +144,7 @@ TEST_F(SessionStateTest, OutOfRangeValuesFallBackOneByOne) {
 }
 
 TEST_F(SessionStateTest, ResultPageNeedsItsRecordAndKeyword) {
-    SessionState s = Remembered();
-    s.shown = ShownPage::Result;
-    s.volumeSlot = 0;
-    s.volumePath.clear();
-    s.page = 0;
-    s.record = 12;
-    s.keyword = "明月";
-    s.hit = 2;
+    const SessionState s = RememberedResultPage();
     struct Case {
         const char* key;
         std::string value;
