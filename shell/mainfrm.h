@@ -3,7 +3,8 @@
 // form (260 pixels at start) and the page view. It wires commands to their
 // handlers, routes the edit and print commands to the page view, applies
 // every enable rule in one update routine (CommandRules), and at shutdown
-// starts the companion program and saves the splitter layout.
+// starts the companion program and saves the splitter layout and the session
+// (window, tab, scope, options, page), which RestoreSession brings back.
 //
 // The frame keeps no reader state of its own: position and hits live in the
 // left form's plain classes. UI thread only.
