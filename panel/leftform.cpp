@@ -334,6 +334,7 @@ void CLeftForm::FillResultPage() {
                              QString::fromStdString(row.title), QString::fromStdString(row.volume),
                              row.page, row.recordIndex);
     }
+    m_resultList->FitColumns();
 }
 
 void CLeftForm::OnPrevResultPage() {

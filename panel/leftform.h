@@ -27,6 +27,7 @@
 #include "panel/positionstate.h"
 #include "panel/resultpaging.h"
 #include "panel/resultrows.h"
+#include "panel/sessionstate.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -116,6 +117,13 @@ class CLeftForm : public QWidget {
     // Selects the tree item of slot (which runs the catalogue selection).
     bool SelectTreeSlot(int slot);
     void SelectTab(int index);
+
+    // The form's part of the remembered session (leftformsession.cpp): tab,
+    // scope, search options and the page shown with its hit position.
+    void CaptureSession(SessionState& session) const;
+    // Applies a checked session (see ReadSession) as the user would: the
+    // tab, the options, the scope's tree item, then the page.
+    void RestoreSession(const SessionState& session);
 
     engine::CIndex& Index() { return m_index; }
     const Catalogue& GetCatalogue() const { return m_catalogue; }

@@ -91,6 +91,7 @@ bool CPageDisplay::ShowCatalogPage(std::int32_t docID, std::int32_t firstPage, b
     if (!WriteFile(path, bytes)) return false;
     m_shownRecord = record;
     if (m_navigate) m_navigate(path, {});
+    m_lastShown = Shown::Catalogue;
     return true;
 }
 
@@ -98,20 +99,25 @@ bool CPageDisplay::ShowResultPage(std::uint32_t record, std::u16string_view keyw
                                   bool useVariants) {
     std::string html;
     const std::int32_t hits = m_index.ComposeHitPage(record, html, keyword, textLayer, useVariants);
-    if (!ShowComposedPage(record, html, hits)) return false;
-    m_lastResult = ResultSource{record, std::u16string(keyword), textLayer, useVariants};
-    return true;
+    return ShowPage(html, hits, {record, std::u16string(keyword), textLayer, useVariants});
 }
 
 bool CPageDisplay::ShowComposedPage(std::uint32_t record, std::string_view html,
                                     std::int32_t anchors) {
+    // A page composed elsewhere (parallels) comes back from the history and
+    // the session without marks.
+    return ShowPage(html, anchors, {record, {}, 0, false});
+}
+
+bool CPageDisplay::ShowPage(std::string_view html, std::int32_t anchors, ResultPage source) {
     const std::string path = ResultPageFile(m_useFirstResultFile ? 1 : 2);
     if (!WriteFile(path, html)) return false;
-    m_shownRecord = record;
+    m_shownRecord = source.record;
     m_hitCount = anchors;
     m_currentHit = 0;
-    // A page composed elsewhere (parallels) comes back from the history plain.
-    m_lastResult = ResultSource{record, {}, 0, false};
+    // Set before the view is told, so that whoever listens sees this page.
+    m_lastShown = Shown::Result;
+    m_resultPage = std::move(source);
     if (m_navigate) m_navigate(path, AnchorName(0));
     m_useFirstResultFile = !m_useFirstResultFile;
     m_currentResultFile = path;
@@ -136,8 +142,8 @@ bool CPageDisplay::NextHit() {
     return true;
 }
 
-bool CPageDisplay::ShowHit(int n) {
-    if (n < 0 || n >= m_hitCount) return false;
+bool CPageDisplay::GoToHit(std::int32_t n) {
+    if (n < 0 || n >= m_hitCount || m_currentResultFile.empty()) return false;
     m_currentHit = n;
     NavigateToHit();
     return true;
@@ -146,6 +152,7 @@ bool CPageDisplay::ShowHit(int n) {
 void CPageDisplay::NavigateToHit() {
     if (m_navigate && !m_currentResultFile.empty()) {
         m_navigate(m_currentResultFile, AnchorName(m_currentHit));
+        m_lastShown = Shown::Result;
     }
 }
 

@@ -65,18 +65,21 @@ class CPageDisplay {
     bool NextHit();
     // A new search starts again at the first hit.
     void ResetHit() { m_currentHit = 0; }
-    // Steps straight to hit n of the current result file; false when there
-    // is no such hit.
-    bool ShowHit(int n);
+    // Shows hit n (0 .. HitCount() - 1) of the current result page; false
+    // (nothing moves) when there is no such hit.
+    bool GoToHit(std::int32_t n);
 
-    // What the last result page was composed from (set before it is shown).
-    struct ResultSource {
+    // What was shown last, for the session: a catalogue page or a result
+    // page with what marked it.
+    enum class Shown { None, Catalogue, Result };
+    struct ResultPage {
         std::uint32_t record = 0;
         std::u16string keyword;
         int textLayer = 0;
         bool useVariants = true;
     };
-    const ResultSource& LastResult() const { return m_lastResult; }
+    Shown LastShown() const { return m_lastShown; }
+    const ResultPage& LastResultPage() const { return m_resultPage; }
 
     std::string CatalogPageFile() const;
     std::string ResultPageFile(int which) const;  // 1 or 2
@@ -89,6 +92,8 @@ class CPageDisplay {
 
   private:
     bool WriteFile(const std::string& path, std::string_view bytes) const;
+    // Writes html to the next result file and shows it at its first anchor.
+    bool ShowPage(std::string_view html, std::int32_t anchors, ResultPage source);
     void NavigateToHit();
 
     engine::CIndex& m_index;
@@ -98,7 +103,8 @@ class CPageDisplay {
     std::string m_currentResultFile;
     std::int32_t m_hitCount = 0;
     std::int32_t m_currentHit = 0;
-    ResultSource m_lastResult;
+    Shown m_lastShown = Shown::None;
+    ResultPage m_resultPage;
     std::int64_t m_shownRecord = -1;
 };
 

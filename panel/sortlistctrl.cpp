@@ -1,8 +1,13 @@
 #include "panel/sortlistctrl.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QScrollBar>
+#include <QStyle>
 #include <algorithm>
 #include <vector>
+
+#include "panel/columnfit.h"
 
 namespace panel {
 
@@ -52,6 +57,43 @@ void CSortListCtrl::AddRow(const QString& category, const QString& title, const 
                            int page, std::int32_t recordIndex) {
     auto* item = new QTreeWidgetItem(this, {category, title, volume, QString::number(page)});
     item->setData(0, kRecordRole, recordIndex);
+}
+
+void CSortListCtrl::FitColumns() {
+    constexpr int kTitleColumn = 1;
+    constexpr int kPadding = 14;
+    constexpr int kTitleMinimum = 40;
+    const QFontMetrics cells(font());
+    const QFontMetrics heads(header()->font());
+    std::vector<int> needed;
+    for (int column = 0; column < columnCount(); ++column) {
+        int width = heads.horizontalAdvance(headerItem()->text(column));
+        for (int row = 0; row < topLevelItemCount(); ++row) {
+            width = std::max(width, cells.horizontalAdvance(topLevelItem(row)->text(column)));
+        }
+        needed.push_back(width + kPadding);
+    }
+    // Room is kept for a vertical scroll bar, which comes with more rows.
+    int available = viewport()->width();
+    if (!verticalScrollBar()->isVisible()) {
+        available -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    }
+    const std::vector<int> widths =
+        panel::FitColumns(needed, available, kTitleColumn, kTitleMinimum);
+    for (int column = 0; column < columnCount(); ++column) {
+        setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
+        for (int row = 0; row < topLevelItemCount(); ++row) {
+            QTreeWidgetItem* item = topLevelItem(row);
+            const bool cut = cells.horizontalAdvance(item->text(column)) + kPadding >
+                             widths[static_cast<std::size_t>(column)];
+            item->setToolTip(column, cut ? item->text(column) : QString());
+        }
+    }
+}
+
+void CSortListCtrl::resizeEvent(QResizeEvent* event) {
+    QTreeWidget::resizeEvent(event);
+    FitColumns();
 }
 
 std::int32_t CSortListCtrl::RecordIndexAt(int row) const {

@@ -2,7 +2,8 @@
 // (類別, 書名, 巻, 頁) whose rows carry the page record index as item data.
 // A click on the 頁 header sorts the rows now in the list by the number in
 // that column, ascending; clicks on the other headers do nothing. Sorting
-// rearranges only the list, never the form's rows. Owned by the left form.
+// rearranges only the list, never the form's rows. Columns fit their texts;
+// where 書名 must give way, cut names carry a tooltip. Owned by the left form.
 #pragma once
 
 #include <QTreeWidget>
@@ -26,10 +27,17 @@ class CSortListCtrl : public QTreeWidget {
     std::int32_t SelectedRecordIndex() const;
     // Sorts by the 頁 column (what a click on its header does).
     void SortByPage();
+    // Sizes the columns to their texts (see columnfit.h) and gives every
+    // cell whose text is cut a tooltip with the whole text. Run after the
+    // rows are filled and on every resize.
+    void FitColumns();
 
   signals:
     // A row became selected (not emitted when the selection is cleared).
     void resultItemSelected(std::int32_t recordIndex);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void OnHeaderClicked(int column);

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config bzip2
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-  qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-tools-dev libgl-dev
+  qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-tools-dev qt6-translations-l10n libgl-dev
   xvfb xauth xdotool fonts-noto-cjk imagemagick unicode-data
   clang libclang-rt-14-dev
 )

@@ -17,7 +17,7 @@ void CHistoryNav::OnShown(const QString& path) {
         entry.volumeSlot = m_form.Position().currentVolume;
         entry.page = m_form.Position().currentPage;
     } else {
-        const panel::CPageDisplay::ResultSource& source = display.LastResult();
+        const panel::CPageDisplay::ResultPage& source = display.LastResultPage();
         entry.kind = panel::HistoryEntry::kResult;
         entry.record = source.record;
         entry.keyword = source.keyword;
@@ -56,7 +56,7 @@ bool CHistoryNav::Show(const panel::HistoryEntry& entry) {
     if (!display.ShowResultPage(entry.record, entry.keyword, entry.textLayer, entry.useVariants)) {
         return false;
     }
-    if (entry.hit > 0) display.ShowHit(entry.hit);
+    if (entry.hit > 0) display.GoToHit(entry.hit);
     return true;
 }
 

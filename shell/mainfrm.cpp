@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -18,6 +17,7 @@
 #include "panel/parallelsdock.h"
 #include "panel/scrolltoolbar.h"
 #include "shell/commandids.h"
+#include "shell/helpwindow.h"
 #include "shell/limitedcopy.h"
 #include "shell/messageboxes.h"
 #include "shell/readingcommands.h"
@@ -429,7 +429,17 @@ void CMainFrame::OnParallels() {
                        m_leftForm->Variants());
 }
 
-void CMainFrame::OnHelp() { QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPath())); }
+CHelpWindow* CMainFrame::HelpWindow() const { return m_helpWindow.data(); }
+
+void CMainFrame::OnHelp() {
+    const QString path = HelpPath();
+    if (!QFileInfo(path).isFile()) {
+        m_messages.Show(kHelpMissingMessage.arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    if (!m_helpWindow) m_helpWindow = new CHelpWindow(this);
+    m_helpWindow->ShowPage(path);
+}
 
 void CMainFrame::OnAbout() {
 #ifdef ORVALE_HAVE_ABOUT
@@ -450,9 +460,12 @@ void CMainFrame::Shutdown() {
     StartCompanion();
     QSettings settings(kOrganisationName, kApplicationName);
     m_splitter->SaveLayout(settings);
+    SaveSession(settings);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The help window goes with the main window, so the program ends.
+    if (m_helpWindow) m_helpWindow->close();
     Shutdown();
     QMainWindow::closeEvent(event);
 }

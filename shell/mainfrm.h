@@ -3,7 +3,8 @@
 // form (260 pixels at start) and the page view. It wires commands to their
 // handlers, routes the edit and print commands to the page view, applies
 // every enable rule in one update routine (CommandRules), and at shutdown
-// starts the companion program and saves the splitter layout.
+// starts the companion program and saves the splitter layout and the session
+// (window, tab, scope, options, page), which RestoreSession brings back.
 //
 // The frame keeps no reader state of its own: position and hits live in the
 // left form's plain classes. UI thread only.
@@ -15,9 +16,11 @@
 #include <QString>
 #include <string>
 
+#include "panel/sessionstate.h"
 #include "shell/commandrules.h"
 
 class QAction;
+class QSettings;
 
 namespace panel {
 class CLeftForm;
@@ -27,12 +30,14 @@ class CSCrollToolBar;
 
 namespace shell {
 
+class CHelpWindow;
 class CMessageBoxes;
 class CReadingCommands;
 class CVoraView;
 class ST_SplitterWnd;
 
 inline const QString kLastVolumeMessage = QStringLiteral("もう最後の巻まで至りました。");
+inline const QString kHelpMissingMessage = QStringLiteral("ヘルプが見つかりません：\n%1");
 inline const QString kFirstVolumeMessage =
     QStringLiteral("これ以上戻れません。もう巻一に至っています。");
 
@@ -68,10 +73,17 @@ class CMainFrame : public QMainWindow {
     bool ViewIsActive() const { return m_viewActive; }
     void SetViewActive(bool active) { m_viewActive = active; }
 
-    // Starts the companion program (once) and saves the layout; run by close.
+    // Starts the companion program (once) and saves the layout and the
+    // session; run by close.
     void Shutdown();
+    // Applies the remembered session (window, splitter, form, page; see
+    // panel/sessionstate.h) and shows the window: at the first start 80 %
+    // of the screen, centred. mainfrmsession.cpp.
+    void RestoreSession();
     QString CompanionPath() const;
     QString HelpPath() const;
+    // The help window once Help has opened it, else nullptr.
+    CHelpWindow* HelpWindow() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -97,6 +109,8 @@ class CMainFrame : public QMainWindow {
     void StartCompanion();
     // 類似箇所を探す: the selection of the page view, or the whole page shown.
     void OnParallels();
+    void SaveSession(QSettings& settings);
+    panel::SessionContext SessionContextNow() const;
 
     FrameConfig m_config;
     CMessageBoxes& m_messages;
@@ -107,6 +121,7 @@ class CMainFrame : public QMainWindow {
     CReadingCommands* m_reading = nullptr;
     panel::CParallelsDock* m_parallels = nullptr;
     QHash<int, QAction*> m_actions;
+    QPointer<CHelpWindow> m_helpWindow;
     bool m_viewActive = false;
     bool m_shutDown = false;
 };

@@ -1,5 +1,6 @@
 #include "shell/splitterlayout.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -32,5 +33,19 @@ bool SplitterLayout::Parse(std::string_view text) {
 }
 
 std::string SplitterEntryName(int level) { return "Panes_" + std::to_string(level); }
+
+SplitterLayout CheckedLayout(SplitterLayout saved, int defaultFirst, int minFirst, int maxFirst) {
+    if (saved.hiddenColumn != 0 && saved.hiddenColumn != 1) saved.hiddenColumn = -1;
+    if (saved.hiddenRow != 0 && saved.hiddenRow != 1) saved.hiddenRow = -1;
+    if (saved.size0 < minFirst || saved.size0 > maxFirst) saved.size0 = defaultFirst;
+    return saved;
+}
+
+PaneSizes SplitPanes(int extent, int handle, int wantedFirst, int firstMin, int secondMin) {
+    const int room = std::max(extent - handle, 0);
+    int first = std::min(wantedFirst, room - secondMin);
+    first = std::max(first, std::min(firstMin, room));
+    return {first, room - first};
+}
 
 }  // namespace shell

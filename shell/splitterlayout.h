@@ -26,4 +26,21 @@ struct SplitterLayout {
 // The settings entry name for a splitter of the given nesting level: "Panes_%d".
 std::string SplitterEntryName(int level);
 
+// A saved layout made safe to apply: a hidden column or row other than 0 or 1
+// becomes -1 (none), a size of pane 0 outside minFirst..maxFirst becomes
+// defaultFirst.
+SplitterLayout CheckedLayout(SplitterLayout saved, int defaultFirst, int minFirst, int maxFirst);
+
+struct PaneSizes {
+    int first = 0;
+    int second = 0;
+    bool operator==(const PaneSizes&) const = default;
+};
+
+// The two pane sizes of a splitter extent pixels long whose bar takes handle
+// pixels. The first pane keeps the wanted size while the second keeps its
+// minimum; below that the first gives way, down to its own minimum, and only
+// then the second shrinks.
+PaneSizes SplitPanes(int extent, int handle, int wantedFirst, int firstMin, int secondMin);
+
 }  // namespace shell

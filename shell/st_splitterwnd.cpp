@@ -16,6 +16,9 @@ ST_SplitterWnd::ST_SplitterWnd(int level, bool vertical, QWidget* parent)
       m_vertical(vertical) {
     setChildrenCollapsible(false);
     setObjectName(QStringLiteral("ST_SplitterWnd"));
+    connect(this, &QSplitter::splitterMoved, this, [this] {
+        if (HiddenColumn() == -1 && HiddenRow() == -1) m_wantedFirst = sizes().value(0);
+    });
 }
 
 void ST_SplitterWnd::SetPanes(QWidget* first, QWidget* second) {
@@ -23,15 +26,25 @@ void ST_SplitterWnd::SetPanes(QWidget* first, QWidget* second) {
     if (second) addWidget(second);
     setStretchFactor(0, 0);
     setStretchFactor(1, 1);
+    if (m_vertical && first && second) {
+        first->setMinimumWidth(kFirstPaneMinimum);
+        second->setMinimumWidth(kSecondPaneMinimum);
+    }
+}
+
+void ST_SplitterWnd::ApplyWantedSizes() {
+    const int hidden = m_vertical ? m_layout.hiddenColumn : m_layout.hiddenRow;
+    if (count() != 2 || hidden != -1) return;
+    const int extent = m_vertical ? width() : height();
+    const int min0 = m_vertical ? widget(0)->minimumWidth() : widget(0)->minimumHeight();
+    const int min1 = m_vertical ? widget(1)->minimumWidth() : widget(1)->minimumHeight();
+    const PaneSizes panes = SplitPanes(extent, handleWidth(), m_wantedFirst, min0, min1);
+    setSizes({panes.first, panes.second});
 }
 
 void ST_SplitterWnd::resizeEvent(QResizeEvent* event) {
     QSplitter::resizeEvent(event);
-    const int extent = m_vertical ? event->size().width() : event->size().height();
-    if (!m_sized && count() == 2 && extent > kFirstPaneSize) {
-        m_sized = true;
-        setSizes({kFirstPaneSize, extent - kFirstPaneSize - handleWidth()});
-    }
+    ApplyWantedSizes();
 }
 
 void ST_SplitterWnd::TogglePane(int index) {
@@ -52,9 +65,14 @@ void ST_SplitterWnd::ShowPaneColumn() {
 }
 
 void ST_SplitterWnd::HidePane(int index) {
-    int& hidden = m_vertical ? m_layout.hiddenColumn : m_layout.hiddenRow;
+    const int hidden = m_vertical ? m_layout.hiddenColumn : m_layout.hiddenRow;
     if (hidden != -1 || index < 0 || index >= count()) return;
     CaptureSizes();
+    HideWithoutCapture(index);
+}
+
+void ST_SplitterWnd::HideWithoutCapture(int index) {
+    int& hidden = m_vertical ? m_layout.hiddenColumn : m_layout.hiddenRow;
     hidden = index;
     QWidget* pane = widget(index);
     // Keyboard focus moves to the pane that stays.
@@ -71,9 +89,7 @@ void ST_SplitterWnd::ShowHiddenPane() {
     QWidget* pane = widget(hidden);
     hidden = -1;
     if (pane) pane->show();
-    const int extent = m_vertical ? width() : height();
-    const int first = m_layout.size0;
-    setSizes({first, qMax(extent - first - handleWidth(), m_minimum1)});
+    ApplyWantedSizes();
 }
 
 void ST_SplitterWnd::CaptureSizes() {
@@ -111,10 +127,15 @@ bool ST_SplitterWnd::RestoreLayout(QSettings& settings) {
     settings.endGroup();
     SplitterLayout saved;
     if (!saved.Parse(text.toStdString()) || count() < 2) return false;
-    m_sized = true;
-    setSizes({qMax(saved.size0, m_minimum0), qMax(saved.size1, m_minimum1)});
+    saved = CheckedLayout(saved, kFirstPaneSize, kFirstPaneMinimum, kFirstPaneMaximum);
+    m_wantedFirst = saved.size0;
+    m_layout.size0 = saved.size0;
+    m_layout.size1 = saved.size1;
+    ApplyWantedSizes();
     const int hiddenPane = m_vertical ? saved.hiddenColumn : saved.hiddenRow;
-    if (hiddenPane == 0 || hiddenPane == 1) HidePane(hiddenPane);
+    if (hiddenPane != -1 && (m_vertical ? HiddenColumn() : HiddenRow()) == -1) {
+        HideWithoutCapture(hiddenPane);
+    }
     return true;
 }
 

@@ -19,6 +19,11 @@ class ST_SplitterWnd : public QSplitter {
   public:
     static constexpr int kFirstPaneSize = 260;
     static constexpr int kSecondPaneSize = 100;
+    // Side by side, the page pane keeps a readable width: when the window
+    // narrows, the left pane gives way first, down to its own minimum.
+    static constexpr int kFirstPaneMinimum = 200;
+    static constexpr int kSecondPaneMinimum = 400;
+    static constexpr int kFirstPaneMaximum = 4000;
 
     ST_SplitterWnd(int level, bool vertical, QWidget* parent = nullptr);
 
@@ -39,8 +44,11 @@ class ST_SplitterWnd : public QSplitter {
     // Writes the layout into settings (section "SplitterWnd"); failures are ignored.
     void SaveLayout(QSettings& settings);
     // Reads and applies a saved layout; false (nothing changes) when there is
-    // none or it cannot be read.
+    // none or it cannot be read. A hidden pane is hidden again; a size out of
+    // range gives the start width.
     bool RestoreLayout(QSettings& settings);
+    // The width of pane 0 the user chose (dragging the bar, or restored).
+    int WantedFirstPaneSize() const { return m_wantedFirst; }
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -48,13 +56,16 @@ class ST_SplitterWnd : public QSplitter {
   private:
     void HidePane(int index);
     void ShowHiddenPane();
+    void HideWithoutCapture(int index);
+    // Places the bar for the current extent and the wanted first width.
+    void ApplyWantedSizes();
 
     int m_level;
     bool m_vertical;
     SplitterLayout m_layout;  // hidden column / row and remembered sizes
     int m_minimum0 = 10;
     int m_minimum1 = 10;
-    bool m_sized = false;
+    int m_wantedFirst = kFirstPaneSize;
 };
 
 }  // namespace shell

@@ -17,6 +17,8 @@ CVoraApp::CVoraApp(const QStringList& arguments) : m_arguments(arguments) {}
 
 CVoraApp::~CVoraApp() = default;
 
+void CVoraApp::ExitInstance() { m_frame.reset(); }
+
 void CVoraApp::SetApplicationNames() {
     QCoreApplication::setOrganizationName(kOrganisationName);
     QCoreApplication::setApplicationName(kApplicationName);
@@ -41,7 +43,7 @@ bool CVoraApp::InitInstance() {
     config.tempRoot = QDir::tempPath();
     config.allowSplash = m_options.allowSplash;
     m_frame = std::make_unique<CMainFrame>(config, m_messages);
-    m_frame->showMaximized();
+    m_frame->RestoreSession();
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -28,25 +29,13 @@
 
 #include "shell/commandids.h"
 #include "shell/limitedcopy.h"
+#include "shell/localpages.h"
 
 namespace shell {
 
 namespace {
 
 const QString kCtrlHint = QStringLiteral("マウスの右ボタンでコピーして下さい。");
-
-// Lets local pages load and nothing else: the shown pages never reach out.
-class LocalOnlyInterceptor : public QWebEngineUrlRequestInterceptor {
-  public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-        const QString scheme = info.requestUrl().scheme();
-        if (scheme != QLatin1String("file") && scheme != QLatin1String("about") &&
-            scheme != QLatin1String("data") && scheme != QLatin1String("qrc")) {
-            info.block(true);
-        }
-    }
-};
 
 QString CutText(const QString& text) {
     const std::u16string_view units(reinterpret_cast<const char16_t*>(text.utf16()),
@@ -74,25 +63,21 @@ std::size_t TextBytes(const QString& text) {
                                                 static_cast<std::size_t>(text.size())));
 }
 
+// A dialog of the page view belongs to the main window: modal to it and
+// raised above it once shown, also when the view's page had the focus.
+void KeepAboveOwner(QDialog& dialog) {
+    dialog.setWindowModality(Qt::WindowModal);
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        dialog.raise();
+        dialog.activateWindow();
+    });
+}
+
 }  // namespace
 
 CVoraView::CVoraView(Notify notify, QWidget* parent)
     : QWebEngineView(parent), m_notify(std::move(notify)) {
-    // Off the record: nothing is kept on disk. The profile belongs to the
-    // page, so the page always goes first, as the engine requires.
-    auto* profile = new QWebEngineProfile;
-    profile->setUrlRequestInterceptor(new LocalOnlyInterceptor(profile));
-    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    auto* page = new QWebEnginePage(profile, this);
-    profile->setParent(page);
-    QWebEngineSettings* s = page->settings();
-    s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
-    s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
-    setPage(page);
+    setPage(MakeLocalOnlyPage(this));
 
     m_pageMenu = new QMenu(this);
     QAction* copy = m_pageMenu->addAction(QStringLiteral("コピー(300字以内に制限しています。)"));
@@ -200,13 +185,15 @@ void CVoraView::PrintWithoutDialog() {
 
 void CVoraView::OnPageSetup() {
     if (IsBlank()) return;
-    QPageSetupDialog dialog(&Printer(), this);
+    QPageSetupDialog dialog(&Printer(), window());
+    KeepAboveOwner(dialog);
     dialog.exec();
 }
 
 void CVoraView::OnPrintPreview() {
     if (IsBlank() || m_printing) return;
-    QPrintPreviewDialog dialog(&Printer(), this);
+    QPrintPreviewDialog dialog(&Printer(), window());
+    KeepAboveOwner(dialog);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
         // The preview paints synchronously; wait for the page to be printed.
         QEventLoop loop;

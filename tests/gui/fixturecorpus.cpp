@@ -1,8 +1,17 @@
 #include "tests/gui/fixturecorpus.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QProcess>
+#include <QSettings>
 #include <QStringList>
+
+#include "panel/leftform.h"
+#include "shell/htmlctrl.h"
+#include "shell/messageboxes.h"
 
 namespace testing_gui {
 
@@ -54,6 +63,23 @@ QString BuildFixtureCorpus(const QString& builder, const QString& folder) {
                QString::fromUtf8(build.readAllStandardError());
     }
     return {};
+}
+
+void UseTestSettings(const QString& folder) {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QDir(folder).filePath(QStringLiteral("settings")));
+    QCoreApplication::setOrganizationName(shell::kOrganisationName);
+    QCoreApplication::setApplicationName(shell::kApplicationName);
+}
+
+void TypeKeyword(panel::CLeftForm* form, const QString& text) {
+    form->SelectTab(1);
+    QLineEdit* field = form->KeywordBox()->Field();
+    field->clear();
+    field->setFocus();
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(field, &commit);
 }
 
 }  // namespace testing_gui

@@ -8,7 +8,19 @@
 
 #include <QString>
 
+namespace panel {
+class CLeftForm;
+}
+
 namespace testing_gui {
+
+// Points the settings store at folder/settings and names the application as
+// the reader does, so that a test never touches the user's settings.
+void UseTestSettings(const QString& folder);
+
+// Types text into the form's keyword box on the 検索 tab, as an input method
+// commits CJK text.
+void TypeKeyword(panel::CLeftForm* form, const QString& text);
 
 // Builds the corpus into folder with the orvale-build program at builder.
 // Returns an empty string on success, else what went wrong.

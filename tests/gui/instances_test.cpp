@@ -100,9 +100,7 @@ class InstancesTest : public QObject {
 
 void InstancesTest::initTestCase() {
     QVERIFY(m_root.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_root.filePath("settings"));
-    QCoreApplication::setOrganizationName(shell::kOrganisationName);
-    QCoreApplication::setApplicationName(shell::kApplicationName);
+    testing_gui::UseTestSettings(m_root.path());
     m_corpus = m_root.filePath("corpus");
     const QString error =
         testing_gui::BuildFixtureCorpus(QStringLiteral(ORVALE_BUILD_PROGRAM), m_corpus);

@@ -106,9 +106,7 @@ class ReaderWindowTest : public QObject {
 
 void ReaderWindowTest::initTestCase() {
     QVERIFY(m_root.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_root.filePath("settings"));
-    QCoreApplication::setOrganizationName(shell::kOrganisationName);
-    QCoreApplication::setApplicationName(shell::kApplicationName);
+    testing_gui::UseTestSettings(m_root.path());
     m_corpus = m_root.filePath("corpus");
     const QString error =
         testing_gui::BuildFixtureCorpus(QStringLiteral(ORVALE_BUILD_PROGRAM), m_corpus);
@@ -144,14 +142,8 @@ void ReaderWindowTest::MakeFrame(const QString& dataDir) {
 }
 
 void ReaderWindowTest::Search(const QString& text) {
-    Form()->SelectTab(1);
+    testing_gui::TypeKeyword(Form(), text);
     QLineEdit* field = Form()->KeywordBox()->Field();
-    field->clear();
-    field->setFocus();
-    // CJK text arrives from an input method as a committed string.
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(field, &commit);
     QCOMPARE(field->text(), text);
     QTest::keyClick(field, Qt::Key_Return);
 }
