@@ -8,17 +8,12 @@
 
 namespace cli {
 
-namespace {
-
-// A name as one tab-separated field: tabs and line ends become spaces.
 std::string Field(std::string text) {
     for (char& c : text) {
         if (c == '\t' || c == '\n' || c == '\r') c = ' ';
     }
     return text;
 }
-
-}  // namespace
 
 int PrintCatalogueTo(const std::string& dataDir, std::ostream& out, std::ostream& err) {
     panel::Catalogue catalogue;

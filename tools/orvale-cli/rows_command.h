@@ -21,6 +21,9 @@ namespace cli {
 // Shown when the scope slot holds no catalogue entry.
 inline constexpr const char* kNoScopeMessage = "検索範囲をまた指定していません。";
 
+// A name as one tab-separated field: tabs and line ends become spaces.
+std::string Field(std::string text);
+
 // Writes to out exactly what kvt.txt would hold for <dataDir>/kvt.dir.
 // Returns 0; 1 with a message on err when kvt.dir cannot be opened. A note
 // about ignored records goes to err without changing the status.
