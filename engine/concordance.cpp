@@ -204,7 +204,7 @@ void MakeKwicLine(const pages::LayerText& text, const HitSpan& hit, int width, K
 bool AppendPageLines(const pages::CFileList& store, std::uint32_t record, const KwicQuery& query,
                      int textLayer, int width, std::vector<KwicLine>& lines,
                      pages::LayerText& scratch, std::vector<HitSpan>& hitScratch) {
-    std::string page;
+    thread_local std::string page;
     int parity = 0;
     if (!store.ReadPageAndParity(record, page, parity)) return false;
     pages::ExtractLayerText(page, parity, textLayer, scratch);
@@ -217,6 +217,23 @@ bool AppendPageLines(const pages::CFileList& store, std::uint32_t record, const 
         MakeKwicLine(scratch, hit, width, line);
     }
     return true;
+}
+
+ConcordanceRun::ConcordanceRun(std::vector<std::uint32_t> records, KwicQuery query, int textLayer,
+                               int width)
+    : m_records(std::move(records)),
+      m_query(std::move(query)),
+      m_textLayer(textLayer),
+      m_width(width) {}
+
+bool ConcordanceRun::Step(const pages::CFileList& store, std::size_t maxPages,
+                          std::vector<KwicLine>& lines) {
+    const std::size_t end = std::min(m_records.size(), m_next + maxPages);
+    for (; m_next < end; ++m_next) {
+        AppendPageLines(store, m_records[m_next], m_query, m_textLayer, m_width, lines, m_text,
+                        m_hits);
+    }
+    return m_next < m_records.size();
 }
 
 bool KwicBefore(const KwicLine& a, const KwicLine& b, KwicSort sort) {
@@ -232,8 +249,40 @@ bool KwicBefore(const KwicLine& a, const KwicLine& b, KwicSort sort) {
 }
 
 void SortKwicLines(std::vector<KwicLine>& lines, KwicSort sort) {
-    std::sort(lines.begin(), lines.end(),
-              [sort](const KwicLine& a, const KwicLine& b) { return KwicBefore(a, b, sort); });
+    if (sort == KwicSort::Position) {
+        std::sort(lines.begin(), lines.end(), PositionBefore);
+        return;
+    }
+    // Most comparisons are decided by the first three indexed characters of
+    // the key: they are packed into one number first, and only lines with
+    // equal numbers are compared in full.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> order(lines.size());
+    for (std::uint32_t i = 0; i < lines.size(); ++i) {
+        const std::u32string& text = sort == KwicSort::Left ? lines[i].left : lines[i].right;
+        std::uint64_t key = 0;
+        int taken = 0;
+        const auto take = [&key, &taken](char32_t cp) {
+            if (taken == 3 || !pages::IsIndexedCharacter(cp)) return;
+            key |= std::uint64_t{cp} << (42 - 21 * taken);
+            ++taken;
+        };
+        if (sort == KwicSort::Left) {
+            for (auto it = text.rbegin(); it != text.rend() && taken < 3; ++it) take(*it);
+        } else {
+            for (auto it = text.begin(); it != text.end() && taken < 3; ++it) take(*it);
+        }
+        // A key that ended early sorts before every longer one with its
+        // prefix: code points are at least 1, so empty places hold 0.
+        order[i] = {key, i};
+    }
+    std::sort(order.begin(), order.end(), [&lines, sort](const auto& a, const auto& b) {
+        if (a.first != b.first) return a.first < b.first;
+        return KwicBefore(lines[a.second], lines[b.second], sort);
+    });
+    std::vector<KwicLine> sorted;
+    sorted.reserve(lines.size());
+    for (const auto& [key, i] : order) sorted.push_back(std::move(lines[i]));
+    lines.swap(sorted);
 }
 
 std::u32string LeftSortKey(const KwicLine& line) {

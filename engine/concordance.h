@@ -102,6 +102,29 @@ bool AppendPageLines(const pages::CFileList& store, std::uint32_t record, const 
                      int textLayer, int width, std::vector<KwicLine>& lines,
                      pages::LayerText& scratch, std::vector<HitSpan>& hitScratch);
 
+// The lines of many pages built a few pages at a time, so that a worker
+// can hand them on as they come and stop when asked. Owns its query and
+// page list; the caller owns the page store, which may be its own.
+class ConcordanceRun {
+  public:
+    ConcordanceRun(std::vector<std::uint32_t> records, KwicQuery query, int textLayer, int width);
+    // Appends the lines of up to maxPages further pages (in the order given)
+    // to lines. Returns false once every page is done. An unreadable page
+    // adds nothing.
+    bool Step(const pages::CFileList& store, std::size_t maxPages, std::vector<KwicLine>& lines);
+    std::size_t PagesDone() const { return m_next; }
+    std::size_t PageCount() const { return m_records.size(); }
+
+  private:
+    std::vector<std::uint32_t> m_records;
+    KwicQuery m_query;
+    int m_textLayer;
+    int m_width;
+    std::size_t m_next = 0;
+    pages::LayerText m_text;
+    std::vector<HitSpan> m_hits;
+};
+
 // Whether line a sorts before line b by sort; position order is record, then
 // position. Ties fall back to position order.
 bool KwicBefore(const KwicLine& a, const KwicLine& b, KwicSort sort);
