@@ -125,6 +125,13 @@ bool CPageDisplay::NextHit() {
     return true;
 }
 
+bool CPageDisplay::GoToHit(int n) {
+    if (n < 0 || n >= m_hitCount || m_currentResultFile.empty()) return false;
+    m_currentHit = n;
+    NavigateToHit();
+    return true;
+}
+
 void CPageDisplay::NavigateToHit() {
     if (m_navigate && !m_currentResultFile.empty()) {
         m_navigate(m_currentResultFile, AnchorName(m_currentHit));

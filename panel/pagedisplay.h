@@ -56,6 +56,9 @@ class CPageDisplay {
     // (nothing moves) when the rule above forbids it.
     bool PrevHit();
     bool NextHit();
+    // Moves to hit anchor n of the current result file; false (nothing
+    // moves) when the file has no such anchor.
+    bool GoToHit(int n);
     // A new search starts again at the first hit.
     void ResetHit() { m_currentHit = 0; }
 

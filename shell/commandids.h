@@ -20,7 +20,8 @@ enum CommandId : int {
     kIdHelp = 32798,
     kIdPrevHit = 32805,
     kIdNextHit = 32806,
-    kIdFilePrint = 57607,  // the page view's own print (Ctrl+P)
+    kIdConcordance = 32820,  // 用例一覧: every hit in context
+    kIdFilePrint = 57607,    // the page view's own print (Ctrl+P)
     kIdCopy = 57634,
     kIdAbout = 57664,
     kIdExit = 57665,

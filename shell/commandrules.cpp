@@ -35,6 +35,8 @@ bool IsCommandEnabled(int id, const CommandState& s) {
             return s.currentHit >= 1;
         case kIdNextHit:
             return s.currentHit + 1 < s.hitCount;
+        case kIdConcordance:
+            return s.hasResults;
         default:
             return true;
     }

@@ -20,6 +20,7 @@ struct CommandState {
     bool volumeAfter = false;          // a volume record in a slot after currentVolume
     int currentHit = 0;
     int hitCount = 0;
+    bool hasResults = false;  // the last search listed at least one page
 };
 
 // True when command id is enabled in state s; commands without a rule of

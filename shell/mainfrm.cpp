@@ -16,6 +16,7 @@
 #include "panel/leftform.h"
 #include "panel/scrolltoolbar.h"
 #include "shell/commandids.h"
+#include "shell/concordancewindow.h"
 #include "shell/messageboxes.h"
 #include "shell/st_splitterwnd.h"
 #include "shell/volumesteps.h"
@@ -38,7 +39,7 @@ constexpr int kLargeIcon = 128;
 // Commands whose enabled state follows a rule.
 constexpr int kRuledCommands[] = {kIdCopy,       kIdSelectAll, kIdPrint,    kIdPrintSettings,
                                   kIdFilePrint,  kIdPrevPage,  kIdNextPage, kIdPrevVolume,
-                                  kIdNextVolume, kIdPrevHit,   kIdNextHit};
+                                  kIdNextVolume, kIdPrevHit,   kIdNextHit,  kIdConcordance};
 
 }  // namespace
 
@@ -161,6 +162,12 @@ void CMainFrame::CreateMenus() {
     QAction* nextHit = MakeAction(kIdNextHit, QStringLiteral("次の検索結果"));
     nextHit->setShortcut(QKeySequence(Qt::Key_F3));
     list->addAction(nextHit);
+    list->addSeparator();
+    QAction* concordance = MakeAction(kIdConcordance, QStringLiteral("用例一覧(&K)"));
+    concordance->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    concordance->setToolTip(QStringLiteral("すべての一致箇所を前後の文脈とともに一覧"));
+    list->addAction(concordance);
+    if (m_toolBar) m_toolBar->addAction(concordance);
 
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->addAction(MakeAction(kIdAbout, QStringLiteral("バージョン(&A)...")));
@@ -197,6 +204,7 @@ CommandState CMainFrame::CurrentCommandState() const {
         FillVolumeState(m_leftForm->GetCatalogue(), m_leftForm->Position(), state);
         state.currentHit = m_leftForm->PageDisplay().CurrentHit();
         state.hitCount = m_leftForm->PageDisplay().HitCount();
+        state.hasResults = !m_leftForm->Rows().empty();
     }
     return state;
 }
@@ -261,6 +269,9 @@ void CMainFrame::OnCommand(int id) {
             break;
         case kIdNextHit:
             m_leftForm->PageDisplay().NextHit();
+            break;
+        case kIdConcordance:
+            OpenConcordance(*m_leftForm, m_config.dataDir, this, [this] { UpdateCommands(); });
             break;
         case kIdAbout:
             OnAbout();
