@@ -89,6 +89,8 @@ bool CPageDisplay::ShowCatalogPage(std::int32_t docID, std::int32_t firstPage, b
     if (!m_index.ReadPage(static_cast<std::uint32_t>(record), bytes)) return false;
     const std::string path = CatalogPageFile();
     if (!WriteFile(path, bytes)) return false;
+    m_shownRecord = record;
+    m_shownResult = false;
     if (m_navigate) m_navigate(path, {});
     return true;
 }
@@ -101,6 +103,8 @@ bool CPageDisplay::ShowResultPage(std::uint32_t record, std::u16string_view keyw
     if (!WriteFile(path, html)) return false;
     m_hitCount = hits;
     m_currentHit = 0;
+    m_shownRecord = record;
+    m_shownResult = true;
     if (m_navigate) m_navigate(path, AnchorName(0));
     m_useFirstResultFile = !m_useFirstResultFile;
     m_currentResultFile = path;

@@ -59,6 +59,10 @@ class CPageDisplay {
     // Moves to hit anchor n of the current result file; false (nothing
     // moves) when the file has no such anchor.
     bool GoToHit(int n);
+    // The record of the page shown last, -1 before any; whether it was
+    // shown as a result page (with its hits marked).
+    std::int64_t ShownRecord() const { return m_shownRecord; }
+    bool ShownAsResult() const { return m_shownResult; }
     // A new search starts again at the first hit.
     void ResetHit() { m_currentHit = 0; }
 
@@ -82,6 +86,8 @@ class CPageDisplay {
     std::string m_currentResultFile;
     std::int32_t m_hitCount = 0;
     std::int32_t m_currentHit = 0;
+    std::int64_t m_shownRecord = -1;
+    bool m_shownResult = false;
 };
 
 }  // namespace panel

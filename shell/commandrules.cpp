@@ -36,7 +36,10 @@ bool IsCommandEnabled(int id, const CommandState& s) {
         case kIdNextHit:
             return s.currentHit + 1 < s.hitCount;
         case kIdConcordance:
+        case kIdSaveResults:
             return s.hasResults;
+        case kIdCopyCitation:
+            return s.pageShown && s.pageCitable;
         default:
             return true;
     }

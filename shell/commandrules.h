@@ -20,7 +20,8 @@ struct CommandState {
     bool volumeAfter = false;          // a volume record in a slot after currentVolume
     int currentHit = 0;
     int hitCount = 0;
-    bool hasResults = false;  // the last search listed at least one page
+    bool hasResults = false;   // the last search listed at least one page
+    bool pageCitable = false;  // the page shown is a stored page (not blank)
 };
 
 // True when command id is enabled in state s; commands without a rule of

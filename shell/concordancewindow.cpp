@@ -16,6 +16,7 @@
 
 #include "pages/filelist.h"
 #include "panel/leftform.h"
+#include "shell/resultexport.h"
 
 namespace shell {
 
@@ -156,6 +157,9 @@ CConcordanceWindow::CConcordanceWindow(ConcordanceRequest request, const engine:
     m_cancel = new QPushButton(QStringLiteral("中止"), this);
     connect(m_cancel, &QPushButton::clicked, this, &CConcordanceWindow::Cancel);
     m_status = new QLabel(this);
+    m_save = new QPushButton(QStringLiteral("保存…"), this);
+    m_save->setEnabled(false);
+    connect(m_save, &QPushButton::clicked, this, [this] { SaveLines({}); });
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("並べ替え"), this));
@@ -163,6 +167,7 @@ CConcordanceWindow::CConcordanceWindow(ConcordanceRequest request, const engine:
     bar->addWidget(m_status, 1);
     bar->addWidget(m_progress);
     bar->addWidget(m_cancel);
+    bar->addWidget(m_save);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(m_table, 1);
@@ -249,6 +254,7 @@ void CConcordanceWindow::OnChunk(std::shared_ptr<std::vector<engine::KwicLine>> 
     if (m_worker.joinable()) m_worker.join();
     m_cancel->setEnabled(false);
     m_sort->setEnabled(true);
+    m_save->setEnabled(m_model->rowCount({}) > 0);
     const bool complete = pagesDone == m_run->PageCount();
     m_status->setText(complete ? QStringLiteral("全部で %1 箇所").arg(count)
                                : QStringLiteral("中止しました（%1 箇所まで）").arg(count));
@@ -287,14 +293,22 @@ void CConcordanceWindow::SortBy(engine::KwicSort sort) {
     m_sort->setCurrentIndex(static_cast<int>(sort));
 }
 
+bool CConcordanceWindow::SaveLines(const QString& path) {
+    if (m_running) return false;
+    return SaveExport(this, ConcordanceExportRows(m_model->Lines(), m_request.rows), path,
+                      m_request.notify);
+}
+
 void CConcordanceWindow::OpenRow(int row) {
     const engine::KwicLine* line = LineAt(row);
     if (line && m_open) m_open(line->record, static_cast<int>(line->ordinal));
 }
 
 CConcordanceWindow* OpenConcordance(panel::CLeftForm& form, const std::string& dataDir,
-                                    QWidget* parent, std::function<void()> afterOpen) {
+                                    QWidget* parent, std::function<void()> afterOpen,
+                                    std::function<void(const QString&)> notify) {
     ConcordanceRequest request;
+    request.notify = std::move(notify);
     request.dataDir = dataDir;
     request.keyword = form.Keyword();
     request.textLayer = form.TextLayer();

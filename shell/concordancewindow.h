@@ -41,9 +41,10 @@ struct ConcordanceRequest {
     std::u16string keyword;
     int textLayer = 0;
     bool variants = true;
-    std::vector<panel::SearchNodeTag> rows;  // the result rows: pages and their names
-    std::size_t firstChunkPages = 16;        // pages read before the first lines show
-    std::size_t chunkPages = 512;            // pages read per later chunk
+    std::vector<panel::SearchNodeTag> rows;      // the result rows: pages and their names
+    std::size_t firstChunkPages = 16;            // pages read before the first lines show
+    std::size_t chunkPages = 512;                // pages read per later chunk
+    std::function<void(const QString&)> notify;  // reports a failed save
 };
 
 class CConcordanceWindow : public QWidget {
@@ -67,6 +68,9 @@ class CConcordanceWindow : public QWidget {
     void Cancel();
     void SortBy(engine::KwicSort sort);
     void OpenRow(int row);
+    // Writes the lines in their current order (to path, or to a file asked
+    // for when path is empty); false when nothing was written.
+    bool SaveLines(const QString& path);
 
   signals:
     // The worker finished or was stopped; every line read is in the table.
@@ -85,6 +89,7 @@ class CConcordanceWindow : public QWidget {
     QComboBox* m_sort = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cancel = nullptr;
+    QPushButton* m_save = nullptr;
     QLabel* m_status = nullptr;
     std::thread m_worker;
     std::atomic<bool> m_stop{false};
@@ -103,6 +108,7 @@ class CConcordanceWindow : public QWidget {
 // keyword, text layer and variant choice. A double-clicked line shows its
 // page in the reader at that hit; afterOpen runs then (command updates).
 CConcordanceWindow* OpenConcordance(panel::CLeftForm& form, const std::string& dataDir,
-                                    QWidget* parent, std::function<void()> afterOpen);
+                                    QWidget* parent, std::function<void()> afterOpen,
+                                    std::function<void(const QString&)> notify);
 
 }  // namespace shell

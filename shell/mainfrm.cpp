@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include "shell/commandids.h"
 #include "shell/concordancewindow.h"
 #include "shell/messageboxes.h"
+#include "shell/resultexport.h"
 #include "shell/st_splitterwnd.h"
 #include "shell/volumesteps.h"
 #include "shell/voraview.h"
@@ -37,9 +39,10 @@ constexpr int kSmallIcon = 143;
 constexpr int kLargeIcon = 128;
 
 // Commands whose enabled state follows a rule.
-constexpr int kRuledCommands[] = {kIdCopy,       kIdSelectAll, kIdPrint,    kIdPrintSettings,
-                                  kIdFilePrint,  kIdPrevPage,  kIdNextPage, kIdPrevVolume,
-                                  kIdNextVolume, kIdPrevHit,   kIdNextHit,  kIdConcordance};
+constexpr int kRuledCommands[] = {kIdCopy,        kIdSelectAll,   kIdPrint,    kIdPrintSettings,
+                                  kIdFilePrint,   kIdPrevPage,    kIdNextPage, kIdPrevVolume,
+                                  kIdNextVolume,  kIdPrevHit,     kIdNextHit,  kIdConcordance,
+                                  kIdSaveResults, kIdCopyCitation};
 
 }  // namespace
 
@@ -129,6 +132,9 @@ void CMainFrame::CreateMenus() {
     QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
     file->addAction(MakeAction(kIdPrintSettings, QStringLiteral("印刷設定(&S)")));
     file->addAction(MakeAction(kIdPrint, QStringLiteral("印刷(&P)")));
+    QAction* save = MakeAction(kIdSaveResults, QStringLiteral("結果を保存(&R)..."));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addAction(save);
     file->addAction(MakeAction(kIdExit, QStringLiteral("終了(&X)")));
 
     QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
@@ -137,6 +143,9 @@ void CMainFrame::CreateMenus() {
         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     edit->addAction(copy);
     edit->addAction(MakeAction(kIdSelectAll, QStringLiteral("すべて選択(&Q)")));
+    QAction* cite = MakeAction(kIdCopyCitation, QStringLiteral("出典をコピー(&R)"));
+    cite->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    edit->addAction(cite);
 
     QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
     QAction* toolbar = MakeAction(kIdViewToolbar, QStringLiteral("ツールバー(&T)"));
@@ -205,6 +214,7 @@ CommandState CMainFrame::CurrentCommandState() const {
         state.currentHit = m_leftForm->PageDisplay().CurrentHit();
         state.hitCount = m_leftForm->PageDisplay().HitCount();
         state.hasResults = !m_leftForm->Rows().empty();
+        state.pageCitable = m_leftForm->PageDisplay().ShownRecord() >= 0;
     }
     return state;
 }
@@ -271,7 +281,15 @@ void CMainFrame::OnCommand(int id) {
             m_leftForm->PageDisplay().NextHit();
             break;
         case kIdConcordance:
-            OpenConcordance(*m_leftForm, m_config.dataDir, this, [this] { UpdateCommands(); });
+            OpenConcordance(
+                *m_leftForm, m_config.dataDir, this, [this] { UpdateCommands(); },
+                m_messages.Notifier());
+            break;
+        case kIdSaveResults:
+            SaveResults(*m_leftForm, this, {}, m_messages.Notifier());
+            break;
+        case kIdCopyCitation:
+            QApplication::clipboard()->setText(CitationOfShownPage(*m_leftForm));
             break;
         case kIdAbout:
             OnAbout();

@@ -2,8 +2,10 @@
 // in the reader window on the fixture corpus of fixturecorpus.h with the
 // real web engine.
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 #include <memory>
 
 #include "panel/contextcolumn.h"
+#include "panel/export.h"
 #include "panel/kwicdelegate.h"
 #include "panel/leftform.h"
 #include "panel/sortlistctrl.h"
@@ -25,6 +28,7 @@
 #include "shell/htmlctrl.h"
 #include "shell/mainfrm.h"
 #include "shell/messageboxes.h"
+#include "shell/resultexport.h"
 #include "shell/voraview.h"
 #include "tests/gui/fixturecorpus.h"
 
@@ -39,6 +43,8 @@ class ConcordanceWindowTest : public QObject {
     void contextColumnShowsTheFirstHitOfEachRow();
     void concordanceOpensThePageAtTheHitsAnchor();
     void cancelStopsALongConcordance();
+    void exportsReadBackEqualToTheViews();
+    void citationNamesTheShownPageAndHit();
 
   private:
     void Search(const QString& text);
@@ -47,6 +53,7 @@ class ConcordanceWindowTest : public QObject {
     QTemporaryDir m_root;
     QString m_corpus;
     shell::CMessageBoxes m_boxes;
+    QStringList m_messages;
     std::unique_ptr<shell::CMainFrame> m_frame;
 };
 
@@ -59,7 +66,8 @@ void ConcordanceWindowTest::initTestCase() {
     const QString error =
         testing_gui::BuildFixtureCorpus(QStringLiteral(ORVALE_BUILD_PROGRAM), m_corpus);
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    m_boxes.SetPresenter([](QWidget*, const QString&, const QString&) {});
+    m_boxes.SetPresenter(
+        [this](QWidget*, const QString&, const QString& text) { m_messages.push_back(text); });
 }
 
 void ConcordanceWindowTest::init() {
@@ -75,7 +83,10 @@ void ConcordanceWindowTest::init() {
     QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
 }
 
-void ConcordanceWindowTest::cleanup() { m_frame.reset(); }
+void ConcordanceWindowTest::cleanup() {
+    m_frame.reset();
+    m_messages.clear();
+}
 
 void ConcordanceWindowTest::Search(const QString& text) {
     Form()->SelectTab(1);
@@ -172,6 +183,71 @@ void ConcordanceWindowTest::cancelStopsALongConcordance() {
     running->show();
     running->close();
     QCoreApplication::processEvents();
+}
+
+void ConcordanceWindowTest::exportsReadBackEqualToTheViews() {
+    Search(QStringLiteral("明月"));
+    m_frame->OnCommand(shell::kIdConcordance);
+    auto* window = m_frame->findChild<shell::CConcordanceWindow*>();
+    QVERIFY(window);
+    QTRY_VERIFY(!window->Running());
+    window->SortBy(engine::KwicSort::Right);
+    const QAbstractItemModel* model = window->Table()->model();
+    for (const QString& name : {QStringLiteral("lines.csv"), QStringLiteral("lines.tsv")}) {
+        const QString path = m_root.filePath(name);
+        QVERIFY(window->SaveLines(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const std::string text = file.readAll().toStdString();
+        const auto lines = panel::ParseExport(text, panel::ExportFormatOf(path.toStdString()));
+        QCOMPARE(lines.size(), 5u);
+        for (int row = 0; row < 4; ++row) {
+            const auto& fields = lines[static_cast<std::size_t>(row) + 1];
+            QCOMPARE(fields.size(), 9u);
+            QCOMPARE(QString::fromStdString(fields[1]), model->index(row, 3).data().toString());
+            QCOMPARE(QString::fromStdString(fields[3]), model->index(row, 5).data().toString());
+            for (int c = 0; c < 3; ++c) {
+                QCOMPARE(QString::fromStdString(fields[6 + static_cast<std::size_t>(c)]),
+                         model->index(row, c).data().toString());
+            }
+        }
+    }
+    // A folder that does not exist: said so, and the window keeps its lines.
+    QVERIFY(!window->SaveLines(m_root.filePath(QStringLiteral("missing/lines.tsv"))));
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages.front().startsWith(QStringLiteral("保存できませんでした。")));
+    QCOMPARE(window->LineCount(), 4);
+
+    // The result rows, each with its first hit.
+    const QString rowsPath = m_root.filePath(QStringLiteral("rows.tsv"));
+    QVERIFY(shell::SaveResults(*Form(), m_frame.get(), rowsPath, {}));
+    QFile rows(rowsPath);
+    QVERIFY(rows.open(QIODevice::ReadOnly));
+    const auto fields = panel::ParseExport(rows.readAll().toStdString(), panel::ExportFormat::Tsv);
+    QCOMPARE(fields.size(), 2u);
+    QCOMPARE(fields[1][0], std::string("経部"));
+    QCOMPARE(fields[1][5], std::string("4"));
+    QCOMPARE(fields[1][7], std::string("明月"));
+}
+
+void ConcordanceWindowTest::citationNamesTheShownPageAndHit() {
+    QVERIFY(!m_frame->Action(shell::kIdCopyCitation)->isEnabled());
+    Search(QStringLiteral("明月"));
+    Form()->ResultList()->setCurrentItem(Form()->ResultList()->topLevelItem(0));
+    QTRY_VERIFY(m_frame->Action(shell::kIdCopyCitation)->isEnabled());
+    m_frame->OnCommand(shell::kIdCopyCitation);
+    // The page is shorter than 10 characters either side of any hit, so
+    // every hit's context is the whole text (main text, then the note).
+    const QString whole = QStringLiteral("経部・詩経・巻一・1頁「明月明月明月照高樓明月注」");
+    QCOMPARE(QApplication::clipboard()->text(), whole);
+    m_frame->OnCommand(shell::kIdNextHit);
+    QCOMPARE(Form()->PageDisplay().CurrentHit(), 1);
+    m_frame->OnCommand(shell::kIdCopyCitation);
+    QCOMPARE(QApplication::clipboard()->text(), whole);
+    // A catalogue page: the names alone.
+    QVERIFY(Form()->ShowCatalogPage(3, true, 1));
+    m_frame->OnCommand(shell::kIdCopyCitation);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("経部・詩経・巻一・1頁"));
 }
 
 QTEST_MAIN(ConcordanceWindowTest)
