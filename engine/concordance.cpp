@@ -236,6 +236,22 @@ bool ConcordanceRun::Step(const pages::CFileList& store, std::size_t maxPages,
     return m_next < m_records.size();
 }
 
+std::vector<std::vector<std::uint32_t>> VariantFormCounts(const KwicQuery& query,
+                                                          std::span<const KwicLine> lines) {
+    const auto& variants = query.Variants();
+    std::vector<std::vector<std::uint32_t>> counts(variants.size());
+    for (std::size_t v = 0; v < variants.size(); ++v) counts[v].assign(variants[v].forms.size(), 0);
+    for (const KwicLine& line : lines) {
+        for (std::size_t v = 0; v < variants.size(); ++v) {
+            const auto& forms = variants[v].forms;
+            for (std::size_t f = 0; f < forms.size(); ++f) {
+                if (line.hit.find(forms[f]) != std::u32string::npos) ++counts[v][f];
+            }
+        }
+    }
+    return counts;
+}
+
 bool KwicBefore(const KwicLine& a, const KwicLine& b, KwicSort sort) {
     int order = 0;
     if (sort == KwicSort::Left) {

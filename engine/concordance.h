@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -124,6 +125,12 @@ class ConcordanceRun {
     pages::LayerText m_text;
     std::vector<HitSpan> m_hits;
 };
+
+// For each variant character of query (KwicQuery::Variants, same order),
+// how often each of its forms stands in the hits of lines (a form is
+// counted once per hit that holds it).
+std::vector<std::vector<std::uint32_t>> VariantFormCounts(const KwicQuery& query,
+                                                          std::span<const KwicLine> lines);
 
 // Whether line a sorts before line b by sort; position order is record, then
 // position. Ties fall back to position order.

@@ -1,7 +1,10 @@
 #include "panel/contextcolumn.h"
 
 #include <QHeaderView>
+#include <QLabel>
+#include <QStringList>
 #include <QTreeWidgetItem>
+#include <span>
 #include <vector>
 
 #include "engine/concordance.h"
@@ -16,10 +19,36 @@ QString ToQString(std::u32string_view text) {
     return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QString VariantSummary(const engine::KwicQuery& query, std::span<const engine::KwicLine> lines) {
+    if (query.Variants().empty()) return {};
+    const auto counts = engine::VariantFormCounts(query, lines);
+    QStringList parts;
+    for (std::size_t v = 0; v < query.Variants().size(); ++v) {
+        const auto& forms = query.Variants()[v];
+        QStringList each;
+        for (std::size_t f = 0; f < forms.forms.size(); ++f) {
+            each << ToQString(std::u32string(1, forms.forms[f])) + QLatin1Char(' ') +
+                        QString::number(counts[v][f]);
+        }
+        parts << ToQString(std::u32string(1, forms.character)) + QStringLiteral("→") +
+                     each.join(QStringLiteral("・"));
+    }
+    return QStringLiteral("異体字：") + parts.join(QStringLiteral("；"));
+}
+
 }  // namespace
 
-void FillContextColumn(CSortListCtrl& list, engine::CIndex& index, std::u16string_view keyword,
-                       int textLayer, bool variants) {
+void ShowSummary(QLabel& label, std::span<const SearchNodeTag> rows, const QString& variants) {
+    std::int64_t places = 0;
+    for (const SearchNodeTag& row : rows) places += row.hits;
+    const QString summary =
+        QString::fromStdString(ResultSummaryText(static_cast<std::int64_t>(rows.size()), places));
+    label.setText(variants.isEmpty() ? summary : summary + QStringLiteral("　") + variants);
+    label.setToolTip(variants);
+}
+
+QString FillContextColumn(CSortListCtrl& list, engine::CIndex& index, std::u16string_view keyword,
+                          int textLayer, bool variants) {
     if (list.columnCount() <= kContextColumn) {
         list.setColumnCount(kContextColumn + 1);
         list.headerItem()->setText(kContextColumn, QStringLiteral("文脈"));
@@ -28,6 +57,7 @@ void FillContextColumn(CSortListCtrl& list, engine::CIndex& index, std::u16strin
     }
     const engine::KwicQuery query(keyword, variants, index.VariantGroups());
     std::vector<engine::KwicLine> lines;
+    std::vector<engine::KwicLine> allLines;
     pages::LayerText text;
     std::vector<engine::HitSpan> hits;
     for (int row = 0; row < list.topLevelItemCount(); ++row) {
@@ -42,6 +72,13 @@ void FillContextColumn(CSortListCtrl& list, engine::CIndex& index, std::u16strin
             item->setText(kContextColumn, QString());
             continue;
         }
+        if (!query.Variants().empty()) {
+            for (engine::KwicLine& line : lines) {
+                line.left.clear();
+                line.right.clear();
+                allLines.push_back(line);
+            }
+        }
         const engine::KwicLine& line = lines.front();
         const QString left = ToQString(line.left);
         const QString hit = ToQString(line.hit);
@@ -51,6 +88,7 @@ void FillContextColumn(CSortListCtrl& list, engine::CIndex& index, std::u16strin
         item->setData(kContextColumn, kKwicHitRole, hit);
         item->setData(kContextColumn, kKwicRightRole, right);
     }
+    return VariantSummary(query, allLines);
 }
 
 }  // namespace panel

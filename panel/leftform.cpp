@@ -335,7 +335,8 @@ void CLeftForm::FillResultPage() {
                              QString::fromStdString(row.title), QString::fromStdString(row.volume),
                              row.page, row.recordIndex);
     }
-    FillContextColumn(*m_resultList, m_index, m_keyword, m_textLayer, m_variants);
+    ShowSummary(*m_summary, m_rows,
+                FillContextColumn(*m_resultList, m_index, m_keyword, m_textLayer, m_variants));
 }
 
 void CLeftForm::OnPrevResultPage() {

@@ -208,6 +208,18 @@ TEST_F(Concordance, VariantFormsAreListedPerCharacter) {
     EXPECT_EQ(query.Variants()[0].character, U'甲');
     EXPECT_EQ(query.Variants()[0].forms, (std::vector<char32_t>{U'甲', U'戊'}));
     const auto lines = Lines(index, u"戊甲", 0, true, 1);
+    const engine::KwicQuery pair(u"戊甲", true, index.VariantGroups());
+    ASSERT_EQ(pair.Variants().size(), 2u);  // 戊 and 甲, each standing for both
+    const auto counts = engine::VariantFormCounts(pair, lines);
+    std::uint32_t withFirst = 0;
+    std::uint32_t withSecond = 0;
+    for (const auto& line : lines) {
+        withFirst += line.hit.find(U'甲') != std::u32string::npos;
+        withSecond += line.hit.find(U'戊') != std::u32string::npos;
+    }
+    EXPECT_EQ(pair.Variants()[0].character, U'戊');
+    EXPECT_EQ(counts[0], (std::vector<std::uint32_t>{withFirst, withSecond}));
+    EXPECT_GT(withSecond, 0u);
     // 戊 stands for 甲 too: 甲乙甲乙甲 holds no pair, 戊甲 on page 2 and 乙甲 do not.
     std::vector<std::string> hits;
     for (const auto& line : lines) hits.push_back(Utf8(line.hit));
