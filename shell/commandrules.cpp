@@ -37,6 +37,7 @@ bool IsCommandEnabled(int id, const CommandState& s) {
             return s.currentHit + 1 < s.hitCount;
         case kIdConcordance:
         case kIdSaveResults:
+        case kIdDistribution:
             return s.hasResults;
         case kIdCopyCitation:
             return s.pageShown && s.pageCitable;

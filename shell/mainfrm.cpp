@@ -18,6 +18,7 @@
 #include "panel/scrolltoolbar.h"
 #include "shell/commandids.h"
 #include "shell/concordancewindow.h"
+#include "shell/distributionwindow.h"
 #include "shell/messageboxes.h"
 #include "shell/resultexport.h"
 #include "shell/st_splitterwnd.h"
@@ -39,10 +40,10 @@ constexpr int kSmallIcon = 143;
 constexpr int kLargeIcon = 128;
 
 // Commands whose enabled state follows a rule.
-constexpr int kRuledCommands[] = {kIdCopy,        kIdSelectAll,   kIdPrint,    kIdPrintSettings,
-                                  kIdFilePrint,   kIdPrevPage,    kIdNextPage, kIdPrevVolume,
-                                  kIdNextVolume,  kIdPrevHit,     kIdNextHit,  kIdConcordance,
-                                  kIdSaveResults, kIdCopyCitation};
+constexpr int kRuledCommands[] = {kIdCopy,        kIdSelectAll,    kIdPrint,       kIdPrintSettings,
+                                  kIdFilePrint,   kIdPrevPage,     kIdNextPage,    kIdPrevVolume,
+                                  kIdNextVolume,  kIdPrevHit,      kIdNextHit,     kIdConcordance,
+                                  kIdSaveResults, kIdCopyCitation, kIdDistribution};
 
 }  // namespace
 
@@ -177,6 +178,9 @@ void CMainFrame::CreateMenus() {
     concordance->setToolTip(QStringLiteral("すべての一致箇所を前後の文脈とともに一覧"));
     list->addAction(concordance);
     if (m_toolBar) m_toolBar->addAction(concordance);
+    QAction* distribution = MakeAction(kIdDistribution, QStringLiteral("分布(&D)"));
+    distribution->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    list->addAction(distribution);
 
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->addAction(MakeAction(kIdAbout, QStringLiteral("バージョン(&A)...")));
@@ -284,6 +288,9 @@ void CMainFrame::OnCommand(int id) {
             OpenConcordance(
                 *m_leftForm, m_config.dataDir, this, [this] { UpdateCommands(); },
                 m_messages.Notifier());
+            break;
+        case kIdDistribution:
+            (new CDistributionWindow(*m_leftForm, this))->show();
             break;
         case kIdSaveResults:
             SaveResults(*m_leftForm, this, {}, m_messages.Notifier());

@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -25,6 +26,7 @@
 #include "panel/sortlistctrl.h"
 #include "shell/commandids.h"
 #include "shell/concordancewindow.h"
+#include "shell/distributionwindow.h"
 #include "shell/htmlctrl.h"
 #include "shell/mainfrm.h"
 #include "shell/messageboxes.h"
@@ -45,6 +47,7 @@ class ConcordanceWindowTest : public QObject {
     void cancelStopsALongConcordance();
     void exportsReadBackEqualToTheViews();
     void citationNamesTheShownPageAndHit();
+    void chartClickNarrowsTheScope();
 
   private:
     void Search(const QString& text);
@@ -248,6 +251,27 @@ void ConcordanceWindowTest::citationNamesTheShownPageAndHit() {
     QVERIFY(Form()->ShowCatalogPage(3, true, 1));
     m_frame->OnCommand(shell::kIdCopyCitation);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("経部・詩経・巻一・1頁"));
+}
+
+void ConcordanceWindowTest::chartClickNarrowsTheScope() {
+    Search(QStringLiteral("之"));  // scope 経部: 詩経 twice, 書経 on all 250 pages
+    QCOMPARE(Form()->Rows().size(), 252u);
+    m_frame->OnCommand(shell::kIdDistribution);
+    auto* window = m_frame->findChild<shell::CDistributionWindow*>();
+    QVERIFY(window);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    shell::CDistributionChart* chart = window->Chart();
+    QCOMPARE(chart->Bars().size(), 3u);
+    QCOMPARE(chart->Bars()[0].entry.category, std::string("経部"));
+    QCOMPARE(chart->Bars()[0].entry.pages, 252);
+    QCOMPARE(chart->Bars()[1].entry.title, std::string("書経"));
+    QCOMPARE(chart->Bars()[2].entry.title, std::string("詩経"));
+    QCOMPARE(window->Table()->item(2, 3)->text(), QStringLiteral("2"));
+    QTest::mouseClick(chart, Qt::LeftButton, {}, chart->BarRect(2).center());
+    QCOMPARE(Form()->Position().scopeEntry, 2);  // 詩経
+    QCOMPARE(Form()->Rows().size(), 2u);
+    QCOMPARE(chart->Bars().size(), 2u);  // the window shows the new search
+    QCOMPARE(chart->Bars()[1].entry.pages, 2);
 }
 
 QTEST_MAIN(ConcordanceWindowTest)
