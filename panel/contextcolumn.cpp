@@ -73,10 +73,10 @@ QString FillContextColumn(CSortListCtrl& list, engine::CIndex& index, std::u16st
             continue;
         }
         if (!query.Variants().empty()) {
-            for (engine::KwicLine& line : lines) {
-                line.left.clear();
-                line.right.clear();
-                allLines.push_back(line);
+            for (const engine::KwicLine& line : lines) {
+                engine::KwicLine& kept = allLines.emplace_back();  // the hit alone is counted
+                kept.record = line.record;
+                kept.hit = line.hit;
             }
         }
         const engine::KwicLine& line = lines.front();
