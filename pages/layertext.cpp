@@ -109,4 +109,10 @@ void AppendUtf8Text(std::u32string_view text, std::string& out) {
     for (const char32_t cp : text) engine::AppendUtf8(cp, out);
 }
 
+std::string ToUtf8(std::u32string_view text) {
+    std::string out;
+    AppendUtf8Text(text, out);
+    return out;
+}
+
 }  // namespace pages

@@ -32,7 +32,8 @@ bool IsIndexedCharacter(char32_t cp);
 // bytes become U+FFFD, which takes a position as the builder gives it one.
 void ExtractLayerText(std::string_view page, int parity, int textLayer, LayerText& out);
 
-// Appends the UTF-8 form of text to out.
+// Appends the UTF-8 form of text to out; ToUtf8 returns it.
 void AppendUtf8Text(std::u32string_view text, std::string& out);
+std::string ToUtf8(std::u32string_view text);
 
 }  // namespace pages

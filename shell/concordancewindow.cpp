@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -128,7 +129,8 @@ CConcordanceWindow::CConcordanceWindow(ConcordanceRequest request, const engine:
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("用例一覧：") +
                    QString::fromStdU16String(m_request.keyword).replace(QChar(0x3000), QChar(' ')));
-    resize(900, 560);
+    const QSize room = screen() ? screen()->availableSize() : QSize(900, 560);
+    resize(std::min(900, room.width()), std::min(560, room.height()));
 
     m_model = new KwicTableModel(m_request.rows, this);
     m_table = new QTableView(this);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -129,7 +130,8 @@ CDistributionWindow::CDistributionWindow(panel::CLeftForm& form, QWidget* parent
     : QWidget(parent, Qt::Window), m_form(form) {
     setObjectName(QStringLiteral("CDistributionWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(720, 640);
+    const QSize room = screen() ? screen()->availableSize() : QSize(720, 640);
+    resize(std::min(720, room.width()), std::min(640, room.height()));
     m_chart = new CDistributionChart(this);
     auto* scroll = new QScrollArea(this);
     scroll->setWidget(m_chart);

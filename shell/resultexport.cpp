@@ -12,12 +12,6 @@ namespace shell {
 
 namespace {
 
-std::string Utf8(std::u32string_view text) {
-    std::string out;
-    pages::AppendUtf8Text(text, out);
-    return out;
-}
-
 // The names of the page of record, as a result row gives them.
 panel::SearchNodeTag RowOfRecord(const panel::Catalogue& catalogue, std::uint32_t record) {
     std::vector<panel::SearchNodeTag> rows;
@@ -51,9 +45,9 @@ std::vector<panel::ExportRow> ConcordanceExportRows(std::span<const engine::Kwic
             e.hits = it->second->hits;
         }
         e.record = static_cast<std::int32_t>(line.record);
-        e.left = Utf8(line.left);
-        e.hit = Utf8(line.hit);
-        e.right = Utf8(line.right);
+        e.left = pages::ToUtf8(line.left);
+        e.hit = pages::ToUtf8(line.hit);
+        e.right = pages::ToUtf8(line.right);
         out.push_back(std::move(e));
     }
     return out;
@@ -99,9 +93,9 @@ bool SaveResults(panel::CLeftForm& form, QWidget* parent, QString path, const No
                                 static_cast<std::uint32_t>(row.recordIndex), query,
                                 form.TextLayer(), engine::kDefaultKwicWidth, lines, text, hits);
         if (!lines.empty()) {
-            e.left = Utf8(lines.front().left);
-            e.hit = Utf8(lines.front().hit);
-            e.right = Utf8(lines.front().right);
+            e.left = pages::ToUtf8(lines.front().left);
+            e.hit = pages::ToUtf8(lines.front().hit);
+            e.right = pages::ToUtf8(lines.front().right);
         }
         out.push_back(std::move(e));
     }
@@ -127,9 +121,9 @@ QString CitationOfShownPage(panel::CLeftForm& form) {
                                 panel::kCitationContext, lines, text, hits);
         const auto current = static_cast<std::size_t>(display.CurrentHit());
         if (current < lines.size()) {
-            left = Utf8(lines[current].left);
-            hit = Utf8(lines[current].hit);
-            right = Utf8(lines[current].right);
+            left = pages::ToUtf8(lines[current].left);
+            hit = pages::ToUtf8(lines[current].hit);
+            right = pages::ToUtf8(lines[current].right);
         }
     }
     return QString::fromStdString(

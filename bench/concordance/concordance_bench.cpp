@@ -22,6 +22,7 @@
 #include "panel/catalogue.h"
 #include "panel/distribution.h"
 #include "panel/resultrows.h"
+#include "tools/orvale-build/utf8.h"
 
 namespace {
 
@@ -60,22 +61,7 @@ long PeakResidentMb() {
 
 std::u16string Utf16(const std::string& utf8) {
     std::u16string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        char32_t cp = b;
-        int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-        if (extra > 0) cp = b & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + static_cast<std::size_t>(k) < utf8.size(); ++k)
-            cp = (cp << 6) |
-                 (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
-        i += static_cast<std::size_t>(extra) + 1;
-        if (cp >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-    }
+    build::Utf8ToUtf16(utf8, out);
     return out;
 }
 

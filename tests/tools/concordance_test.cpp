@@ -32,15 +32,9 @@ const std::vector<Page> kPages = {
 };
 const char* const kTitle = "甲乙之書";
 
-std::string Utf8(std::u32string_view text) {
-    std::string out;
-    pages::AppendUtf8Text(text, out);
-    return out;
-}
-
 std::string JsonString(std::u32string_view text) {
     std::string out = "\"";
-    for (const char32_t c : text) out += c == U'\n' ? std::string("\\n") : Utf8({&c, 1});
+    for (const char32_t c : text) out += c == U'\n' ? std::string("\\n") : pages::ToUtf8({&c, 1});
     return out + "\"";
 }
 
@@ -118,7 +112,7 @@ TEST_F(Concordance, ContextsEqualTheSourceTextAroundEveryHit) {
         {U"丁", 0, 1},   {U"丁丁", 0, 2}, {U"甲", 2, 0},   {U"戊甲", 0, 5},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(Utf8(c.term) + " layer " + std::to_string(c.layer));
+        SCOPED_TRACE(pages::ToUtf8(c.term) + " layer " + std::to_string(c.layer));
         std::u16string keywords(c.term.begin(), c.term.end());
         engine::CIndex index;
         const std::vector<engine::KwicLine> lines = Lines(index, keywords, c.layer, false, c.width);
@@ -153,9 +147,9 @@ TEST_F(Concordance, ContextsEqualTheSourceTextAroundEveryHit) {
         for (std::size_t i = 0; i < lines.size(); ++i) {
             EXPECT_EQ(lines[i].record, expected[i].record) << i;
             EXPECT_EQ(lines[i].position, expected[i].position) << i;
-            EXPECT_EQ(Utf8(lines[i].left), Utf8(expected[i].left)) << i;
-            EXPECT_EQ(Utf8(lines[i].hit), Utf8(expected[i].hit)) << i;
-            EXPECT_EQ(Utf8(lines[i].right), Utf8(expected[i].right)) << i;
+            EXPECT_EQ(pages::ToUtf8(lines[i].left), pages::ToUtf8(expected[i].left)) << i;
+            EXPECT_EQ(pages::ToUtf8(lines[i].hit), pages::ToUtf8(expected[i].hit)) << i;
+            EXPECT_EQ(pages::ToUtf8(lines[i].right), pages::ToUtf8(expected[i].right)) << i;
         }
     }
 }
@@ -190,14 +184,14 @@ TEST_F(Concordance, TheTitleAndMarkupNeverAppearAsText) {
     const auto lines = Lines(index, u"丙", 0, false, 30);
     ASSERT_FALSE(lines.empty());
     for (const auto& line : lines) {
-        const std::string all = Utf8(line.left + line.hit + line.right);
+        const std::string all = pages::ToUtf8(line.left + line.hit + line.right);
         EXPECT_EQ(all.find("之書"), std::string::npos) << all;
         EXPECT_EQ(all.find("font"), std::string::npos) << all;
         EXPECT_EQ(all.find("&amp;"), std::string::npos) << all;
         EXPECT_EQ(all.find("&lt;"), std::string::npos) << all;
         EXPECT_EQ(all.find("<p>"), std::string::npos) << all;
     }
-    EXPECT_EQ(Utf8(lines[0].right), "。<丁&>甲乙甲乙丁戊甲乙甲乙甲");
+    EXPECT_EQ(pages::ToUtf8(lines[0].right), "。<丁&>甲乙甲乙丁戊甲乙甲乙甲");
 }
 
 TEST_F(Concordance, VariantFormsAreListedPerCharacter) {
@@ -222,7 +216,7 @@ TEST_F(Concordance, VariantFormsAreListedPerCharacter) {
     EXPECT_GT(withSecond, 0u);
     // 戊 stands for 甲 too: 甲乙甲乙甲 holds no pair, 戊甲 on page 2 and 乙甲 do not.
     std::vector<std::string> hits;
-    for (const auto& line : lines) hits.push_back(Utf8(line.hit));
+    for (const auto& line : lines) hits.push_back(pages::ToUtf8(line.hit));
     for (const auto& hit : hits) {
         EXPECT_TRUE(hit == "戊甲" || hit == "甲甲" || hit == "甲戊" || hit == "戊戊") << hit;
     }

@@ -12,12 +12,6 @@
 namespace cli {
 namespace {
 
-std::string Utf8(std::u32string_view text) {
-    std::string out;
-    pages::AppendUtf8Text(text, out);
-    return out;
-}
-
 constexpr auto kReplaceInvalid = nlohmann::ordered_json::error_handler_t::replace;
 
 }  // namespace
@@ -59,9 +53,9 @@ int PrintKwic(engine::CIndex& index, const panel::Catalogue& catalogue, int entr
                             {"volume", row.volume},
                             {"page", row.page},
                             {"record", row.recordIndex},
-                            {"left", Utf8(lines[i].left)},
-                            {"hit", Utf8(lines[i].hit)},
-                            {"right", Utf8(lines[i].right)}});
+                            {"left", pages::ToUtf8(lines[i].left)},
+                            {"hit", pages::ToUtf8(lines[i].hit)},
+                            {"right", pages::ToUtf8(lines[i].right)}});
         }
         const nlohmann::ordered_json document = {
             {"pages", rows.size()}, {"hits", lines.size()}, {"lines", std::move(list)}};
@@ -72,8 +66,9 @@ int PrintKwic(engine::CIndex& index, const panel::Catalogue& catalogue, int entr
             const panel::SearchNodeTag& row = rows[rowOfLine[i]];
             outText += Field(row.category) + '\t' + Field(row.title) + '\t' + Field(row.volume) +
                        '\t' + std::to_string(row.page) + '\t' + std::to_string(row.recordIndex) +
-                       '\t' + Field(Utf8(lines[i].left)) + '\t' + Field(Utf8(lines[i].hit)) + '\t' +
-                       Field(Utf8(lines[i].right)) + '\n';
+                       '\t' + Field(pages::ToUtf8(lines[i].left)) + '\t' +
+                       Field(pages::ToUtf8(lines[i].hit)) + '\t' +
+                       Field(pages::ToUtf8(lines[i].right)) + '\n';
         }
         out << outText;
     }
@@ -131,13 +126,7 @@ int PrintStats(const panel::Catalogue& catalogue, int entrySlot,
 int PrintSearchOutput(engine::CIndex& index, const std::string& dataDir, int entrySlot,
                       std::u16string_view keywords, const KwicOptions& options, bool stats) {
     panel::Catalogue catalogue;
-    const panel::CatalogueLoadResult loaded = catalogue.LoadCatalogue(dataDir, "");
-    if (!loaded.opened) {
-        std::cerr << panel::kCatalogueMissingMessage << " (cannot open " << dataDir << "/"
-                  << panel::kCatalogueFileName << ")\n";
-    } else if (!loaded.diagnostic.empty()) {
-        std::cerr << loaded.diagnostic << "\n";
-    }
+    LoadCatalogueQuietly(dataDir, catalogue, std::cerr);
     if (stats) {
         return PrintStats(catalogue, entrySlot, index.GetHitPages(), index.GetHitCounts(),
                           options.json, std::cout, std::cerr);
