@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "pages/filelist.h"
+#include "panel/kwicdelegate.h"
 #include "panel/leftform.h"
 #include "shell/resultexport.h"
 
@@ -74,6 +75,10 @@ class KwicTableModel : public QAbstractTableModel {
             bold.setBold(true);
             return bold;
         }
+        // The left context is painted by the delegate, right-aligned and cut
+        // at its start, so that the characters next to the hit stay in view.
+        if (role == panel::kKwicLeftRole) return ToQString(line.left);
+        if (role == panel::kKwicHitRole && column == kLeft) return QString();
         if (role != Qt::DisplayRole) return {};
         const panel::SearchNodeTag* row = RowOf(line.record);
         switch (column) {
@@ -146,6 +151,8 @@ CConcordanceWindow::CConcordanceWindow(ConcordanceRequest request, const engine:
     const int em = m_table->fontMetrics().horizontalAdvance(QChar(0x4E00));
     const int widths[] = {em * 13, em * 4, em * 13, em * 8, em * 5, em * 3};
     for (int c = 0; c < KwicTableModel::kColumnCount; ++c) m_table->setColumnWidth(c, widths[c]);
+    m_table->setItemDelegateForColumn(KwicTableModel::kLeft,
+                                      new panel::KwicDelegate(panel::KwicPart::Left, m_table));
     connect(m_table, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { OpenRow(index.row()); });
 
