@@ -79,6 +79,7 @@ class CIndex {
     std::vector<std::u16string> ExpandVariants(std::u16string_view keywords) const;
     pages::VariantChoices VariantChoicesOf(std::u16string_view keywords) const;
     const std::vector<std::vector<std::uint32_t>>& Variants() const;
+    const VariantTable& VariantGroups() const { return m_variants; }
 
     // Search. Terms are separated by U+0020 or U+3000; '*' stands for 0 to 300
     // characters, '?' and U+FF1F for exactly one. SearchAnd keeps the pages

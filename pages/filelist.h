@@ -69,6 +69,11 @@ class CFileList {
     // The page number carried by a record's name, or -1 when it has none.
     // False (pageNo untouched) when not loaded or the record does not exist.
     bool GetPageNumber(std::uint32_t recordIndex, std::int32_t& pageNo);
+    // ReadPage, and which cell holds the text (0 first, 1 second) as the
+    // composer picks it from the page number.
+    bool ReadPageAndParity(std::uint32_t recordIndex, std::string& page, int& parity) const {
+        return ReadForComposition(recordIndex, page, parity);
+    }
 
     // The page rebuilt in the frame template with every match of the keywords
     // (UTF-16, separated by U+0020 or U+3000) marked in the chosen text layer

@@ -21,6 +21,7 @@
 #include <span>
 #include <utility>
 
+#include "panel/contextcolumn.h"
 #include "panel/sortlistctrl.h"
 #include "shell/htmlctrl.h"
 #include "widgets/artwork.h"
@@ -334,6 +335,8 @@ void CLeftForm::FillResultPage() {
                              QString::fromStdString(row.title), QString::fromStdString(row.volume),
                              row.page, row.recordIndex);
     }
+    ShowSummary(*m_summary, m_rows,
+                FillContextColumn(*m_resultList, m_index, m_keyword, m_textLayer, m_variants));
     m_resultList->FitColumns();
 }
 

@@ -54,8 +54,6 @@ class CPageDisplay {
     // result file and shows it as ShowResultPage does; record is the page it
     // shows.
     bool ShowComposedPage(std::uint32_t record, std::string_view html, std::int32_t anchors);
-    // The record of the page shown last, or -1 before any.
-    std::int64_t ShownRecord() const { return m_shownRecord; }
 
     bool CanPrevHit() const;
     bool CanNextHit() const;
@@ -63,6 +61,10 @@ class CPageDisplay {
     // (nothing moves) when the rule above forbids it.
     bool PrevHit();
     bool NextHit();
+    // The record of the page shown last, -1 before any; whether it was
+    // shown as a result page (with its hits marked).
+    std::int64_t ShownRecord() const { return m_shownRecord; }
+    bool ShownAsResult() const { return m_lastShown == Shown::Result; }
     // A new search starts again at the first hit.
     void ResetHit() { m_currentHit = 0; }
     // Shows hit n (0 .. HitCount() - 1) of the current result page; false

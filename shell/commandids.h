@@ -20,8 +20,12 @@ enum CommandId : int {
     kIdHelp = 32798,
     kIdPrevHit = 32805,
     kIdNextHit = 32806,
-    kIdParallels = 32810,  // 類似箇所を探す: page view menu and 一覧
-    kIdFilePrint = 57607,  // the page view's own print (Ctrl+P)
+    kIdParallels = 32810,     // 類似箇所を探す: page view menu and 一覧
+    kIdConcordance = 32820,   // 用例一覧: every hit in context
+    kIdSaveResults = 32821,   // 結果を保存: the result rows as TSV or CSV
+    kIdCopyCitation = 32822,  // 出典をコピー: a reference line for the page shown
+    kIdDistribution = 32823,  // 分布: pages and hits by category and title
+    kIdFilePrint = 57607,     // the page view's own print (Ctrl+P)
     kIdCopy = 57634,
     kIdAbout = 57664,
     kIdExit = 57665,

@@ -46,6 +46,12 @@ bool IsCommandEnabled(int id, const CommandState& s) {
             return s.currentHit >= 1;
         case kIdNextHit:
             return s.currentHit + 1 < s.hitCount;
+        case kIdConcordance:
+        case kIdSaveResults:
+        case kIdDistribution:
+            return s.hasResults;
+        case kIdCopyCitation:
+            return s.pageShown && s.pageCitable;
         default:
             return true;
     }

@@ -23,6 +23,8 @@ struct CommandState {
     int zoomPercent = 100;
     bool canGoBack = false;
     bool canGoForward = false;
+    bool hasResults = false;   // the last search listed at least one page
+    bool pageCitable = false;  // the page shown is a stored page (not blank)
 };
 
 // True when command id is enabled in state s; commands without a rule of

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -17,10 +18,13 @@
 #include "panel/parallelsdock.h"
 #include "panel/scrolltoolbar.h"
 #include "shell/commandids.h"
+#include "shell/concordancewindow.h"
+#include "shell/distributionwindow.h"
 #include "shell/helpwindow.h"
 #include "shell/limitedcopy.h"
 #include "shell/messageboxes.h"
 #include "shell/readingcommands.h"
+#include "shell/resultexport.h"
 #include "shell/st_splitterwnd.h"
 #include "shell/volumesteps.h"
 #include "shell/voraview.h"
@@ -40,10 +44,12 @@ constexpr int kSmallIcon = 143;
 constexpr int kLargeIcon = 128;
 
 // Commands whose enabled state follows a rule.
-constexpr int kRuledCommands[] = {
-    kIdCopy,     kIdSelectAll,  kIdPrint,       kIdPrintSettings,  kIdFilePrint, kIdPrevPage,
-    kIdNextPage, kIdPrevVolume, kIdNextVolume,  kIdPrevHit,        kIdNextHit,   kIdFindInPage,
-    kIdZoomIn,   kIdZoomOut,    kIdHistoryBack, kIdHistoryForward, kIdParallels};
+constexpr int kRuledCommands[] = {kIdCopy,        kIdSelectAll,   kIdPrint,       kIdPrintSettings,
+                                  kIdFilePrint,   kIdPrevPage,    kIdNextPage,    kIdPrevVolume,
+                                  kIdNextVolume,  kIdPrevHit,     kIdNextHit,     kIdFindInPage,
+                                  kIdZoomIn,      kIdZoomOut,     kIdHistoryBack, kIdHistoryForward,
+                                  kIdParallels,   kIdConcordance, kIdSaveResults, kIdCopyCitation,
+                                  kIdDistribution};
 
 }  // namespace
 
@@ -141,6 +147,9 @@ void CMainFrame::CreateMenus() {
     QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
     file->addAction(MakeAction(kIdPrintSettings, QStringLiteral("印刷設定(&S)")));
     file->addAction(MakeAction(kIdPrint, QStringLiteral("印刷(&P)")));
+    QAction* save = MakeAction(kIdSaveResults, QStringLiteral("結果を保存(&R)..."));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addAction(save);
     file->addAction(MakeAction(kIdExit, QStringLiteral("終了(&X)")));
 
     QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
@@ -149,6 +158,9 @@ void CMainFrame::CreateMenus() {
         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     edit->addAction(copy);
     edit->addAction(MakeAction(kIdSelectAll, QStringLiteral("すべて選択(&Q)")));
+    QAction* cite = MakeAction(kIdCopyCitation, QStringLiteral("出典をコピー(&R)"));
+    cite->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    edit->addAction(cite);
 
     QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
     QAction* toolbar = MakeAction(kIdViewToolbar, QStringLiteral("ツールバー(&T)"));
@@ -180,6 +192,14 @@ void CMainFrame::CreateMenus() {
     parallels->setShortcut(QKeySequence(Qt::Key_F7));
     list->addAction(parallels);
     if (m_view) m_view->PageMenu()->addAction(parallels);
+    QAction* concordance = MakeAction(kIdConcordance, QStringLiteral("用例一覧(&K)"));
+    concordance->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    concordance->setToolTip(QStringLiteral("すべての一致箇所を前後の文脈とともに一覧"));
+    list->addAction(concordance);
+    if (m_toolBar) m_toolBar->addAction(concordance);
+    QAction* distribution = MakeAction(kIdDistribution, QStringLiteral("分布(&D)"));
+    distribution->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    list->addAction(distribution);
 
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->addAction(MakeAction(kIdAbout, QStringLiteral("バージョン(&A)...")));
@@ -228,6 +248,8 @@ CommandState CMainFrame::CurrentCommandState() const {
         FillVolumeState(m_leftForm->GetCatalogue(), m_leftForm->Position(), state);
         state.currentHit = m_leftForm->PageDisplay().CurrentHit();
         state.hitCount = m_leftForm->PageDisplay().HitCount();
+        state.hasResults = !m_leftForm->Rows().empty();
+        state.pageCitable = m_leftForm->PageDisplay().ShownRecord() >= 0;
     }
     if (m_reading) m_reading->FillState(state);
     return state;
@@ -296,6 +318,20 @@ void CMainFrame::OnCommand(int id) {
             break;
         case kIdParallels:
             OnParallels();
+            break;
+        case kIdConcordance:
+            OpenConcordance(
+                *m_leftForm, m_config.dataDir, this, [this] { UpdateCommands(); },
+                m_messages.Notifier());
+            break;
+        case kIdDistribution:
+            (new CDistributionWindow(*m_leftForm, this))->show();
+            break;
+        case kIdSaveResults:
+            SaveResults(*m_leftForm, this, {}, m_messages.Notifier());
+            break;
+        case kIdCopyCitation:
+            QApplication::clipboard()->setText(CitationOfShownPage(*m_leftForm));
             break;
         case kIdAbout:
             OnAbout();

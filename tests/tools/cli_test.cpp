@@ -191,6 +191,80 @@ TEST_F(Cli, SearchRowsAndCatalogueCoverTheCatalogue) {
               "\t\tname=巻一\tdocID=1\tdocNo=2\tcurFileName=11\n"
               "\t\tname=巻二\tdocID=3\tdocNo=1\tcurFileName=1\n");
 }
+
+TEST_F(Cli, KwicPrintsEveryHitInContextInTheChosenOrder) {
+    const std::string a = "詩\t唐詩\t巻一\t11\t0\t\t甲\t乙\n";    // page start
+    const std::string b = "詩\t唐詩\t巻一\t11\t0\t乙\t甲\t乙\n";  // 乙 of the note follows
+    const std::string c = "詩\t唐詩\t巻一\t12\t1\t丙\t甲\t\n";    // page end
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+    };
+    // 丙 (U+4E19) sorts before 乙 (U+4E59).
+    const Case cases[] = {
+        {{"search", "--kwic", "--width", "1", "--no-variants", "甲"}, a + b + c},
+        {{"search", "--kwic", "--width", "1", "--sort", "left", "--no-variants", "甲"}, a + c + b},
+        {{"search", "--kwic", "--width", "1", "--sort", "right", "--no-variants", "甲"}, c + a + b},
+        {{"search", "--kwic", "--width", "0", "--scope", "notes", "乙"},
+         "詩\t唐詩\t巻一\t11\t0\t\t乙\t\n"},
+        {{"search", "--kwic", "鳥"}, ""},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.args.back());
+        const RunResult run = Run(k.args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, k.out);
+    }
+    const RunResult json = Run({"search", "--kwic", "--json", "--no-variants", "丙甲"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out,
+              R"({"pages":1,"hits":1,"lines":[{"category":"詩","title":"唐詩","volume":"巻一",)"
+              R"("page":12,"record":1,"left":"","hit":"丙甲","right":""}]})"
+              "\n");
+    EXPECT_EQ(Run({"search", "--kwic", "--raw", "甲"}).status, 2);
+    EXPECT_EQ(Run({"search", "--width", "3", "甲"}).status, 2);
+    EXPECT_EQ(Run({"search", "--kwic", "--sort", "up", "甲"}).status, 2);
+}
+
+TEST_F(Cli, StatsTotalsEqualTheSearchTotals) {
+    const std::vector<std::vector<std::string>> queries = {{"甲"},
+                                                           {"--no-variants", "甲"},
+                                                           {"乙"},
+                                                           {"--or", "丙", "丁"},
+                                                           {"甲乙"},
+                                                           {"鳥"},
+                                                           {"--scope", "notes", "乙"},
+                                                           {"--entry", "4", "乙"}};
+    for (const auto& query : queries) {
+        SCOPED_TRACE(query.back());
+        std::vector<std::string> search = {"search"};
+        search.insert(search.end(), query.begin(), query.end());
+        std::vector<std::string> stats = {"stats"};
+        stats.insert(stats.end(), query.begin(), query.end());
+        const RunResult rows = Run(search);
+        const RunResult table = Run(stats);
+        ASSERT_EQ(table.status, 0) << table.err;
+        EXPECT_EQ(table.err, rows.err);  // the same summary line
+        std::int64_t pages = 0;
+        std::int64_t hits = 0;
+        for (std::size_t at = 0; at < rows.out.size();) {
+            const std::size_t end = rows.out.find('\n', at);
+            const std::string line = rows.out.substr(at, end - at);
+            ++pages;
+            hits += std::stoll(line.substr(line.rfind('\t') + 1));
+            at = end + 1;
+        }
+        const std::string total =
+            "total\t\t\t" + std::to_string(pages) + "\t" + std::to_string(hits) + "\n";
+        ASSERT_GE(table.out.size(), total.size());
+        EXPECT_EQ(table.out.substr(table.out.size() - total.size()), total) << table.out;
+    }
+    const RunResult json = Run({"stats", "--json", "--no-variants", "甲"});
+    EXPECT_EQ(json.out,
+              R"({"pages":2,"hits":3,"categories":[{"category":"詩","pages":2,"hits":3}],)"
+              R"("titles":[{"category":"詩","title":"唐詩","pages":2,"hits":3}]})"
+              "\n");
+}
 #endif
 
 TEST_F(Cli, DataDefaultsToTheProgramsFolder) {

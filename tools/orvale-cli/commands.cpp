@@ -9,6 +9,7 @@
 #include "engine/index.h"
 #include "tools/orvale-build/utf8.h"
 #ifdef ORVALE_HAVE_ROWS_COMMAND
+#include "tools/orvale-cli/kwic_command.h"
 #include "tools/orvale-cli/rows_command.h"
 #endif
 
@@ -79,6 +80,14 @@ int RunSearch(const std::string& dataDir, const SearchRequest& request) {
         return kExitRefused;
     }
 #ifdef ORVALE_HAVE_ROWS_COMMAND
+    if (request.kwic || request.stats) {
+        const KwicOptions options{request.width, static_cast<engine::KwicSort>(request.sort),
+                                  request.scope == SearchScope::Main    ? 1
+                                  : request.scope == SearchScope::Notes ? 2
+                                                                        : 0,
+                                  request.variants, request.json};
+        return PrintSearchOutput(index, dataDir, request.entrySlot, query, options, request.stats);
+    }
     if (!request.raw) return PrintSearchRows(index, dataDir, request.entrySlot, request.json);
 #endif
     return PrintRawHits(index);

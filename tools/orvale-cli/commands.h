@@ -25,6 +25,10 @@ struct SearchRequest {
     int entrySlot = 1;
     bool raw = false;
     bool json = false;
+    bool kwic = false;   // every hit in context instead of the rows
+    bool stats = false;  // pages and hits per category and title instead of the rows
+    int width = 12;      // context characters on either side
+    int sort = 0;        // 0 position, 1 left context, 2 right context
 };
 
 int RunSearch(const std::string& dataDir, const SearchRequest& request);

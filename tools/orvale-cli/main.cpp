@@ -1,7 +1,7 @@
 // orvale-cli: searches and reads an Orvale corpus from the command line.
-// Commands: search, page, find-page, catalogue, parallels (see --help of each). Exit
-// status: 0 success, 1 the thing asked for does not exist or the corpus
-// cannot be opened, 2 a refused or malformed request.
+// Commands: search (also --kwic), stats, page, find-page, catalogue,
+// parallels (see --help of each). Exit status: 0 success, 1 the thing asked for does not exist or
+// the corpus cannot be opened, 2 a refused or malformed request.
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <optional>
@@ -35,7 +35,33 @@ int main(int argc, char** argv) {
                                         "the engine's hit list: record<TAB>hits per page");
     auto* json = searchCommand->add_flag("--json", search.json, "the rows as JSON");
     raw->excludes(json);
+    std::string sort = "position";
+    auto* kwic = searchCommand->add_flag("--kwic", search.kwic,
+                                         "every hit in context: category, title, volume, page, "
+                                         "record, left, hit, right");
+    kwic->excludes(raw);
+    searchCommand->add_option("--width", search.width, "context characters on either side")
+        ->check(CLI::Range(0, 200))
+        ->needs(kwic);
+    searchCommand->add_option("--sort", sort, "order of the hits: position, left or right")
+        ->check(CLI::IsMember({"position", "left", "right"}))
+        ->needs(kwic);
     searchCommand->add_option("KEYWORD", search.keywords, "keywords ('*' and '?' are wildcards)")
+        ->required();
+
+    cli::SearchRequest stats;
+    std::string statsScope = "full";
+    bool statsNoVariants = false;
+    auto* statsCommand = app.add_subcommand("stats", "pages and hits per category and title");
+    statsCommand->add_flag("--or", stats.anyKeyword, "any keyword instead of all keywords");
+    statsCommand->add_option("--scope", statsScope, "text searched: full, main or notes")
+        ->check(CLI::IsMember({"full", "main", "notes"}));
+    statsCommand->add_flag("--no-variants", statsNoVariants,
+                           "variant forms do not count as the same");
+    statsCommand->add_option("--entry", stats.entrySlot, "catalogue slot limiting the search")
+        ->check(CLI::Range(0, 65535));
+    statsCommand->add_flag("--json", stats.json, "as JSON");
+    statsCommand->add_option("KEYWORD", stats.keywords, "keywords ('*' and '?' are wildcards)")
         ->required();
 
     std::uint32_t record = 0;
@@ -89,7 +115,15 @@ int main(int argc, char** argv) {
         search.variants = !noVariants;
         if (scope == "main") search.scope = cli::SearchScope::Main;
         if (scope == "notes") search.scope = cli::SearchScope::Notes;
+        search.sort = sort == "left" ? 1 : sort == "right" ? 2 : 0;
         return cli::RunSearch(dataDir, search);
+    }
+    if (statsCommand->parsed()) {
+        stats.stats = true;
+        stats.variants = !statsNoVariants;
+        if (statsScope == "main") stats.scope = cli::SearchScope::Main;
+        if (statsScope == "notes") stats.scope = cli::SearchScope::Notes;
+        return cli::RunSearch(dataDir, stats);
     }
     if (pageCommand->parsed()) {
         std::optional<std::string> given;

@@ -77,6 +77,12 @@ int PrintSearchRowsTo(const std::string& dataDir, int entrySlot,
                       std::span<const std::uint32_t> hitCounts, bool json, std::ostream& out,
                       std::ostream& err) {
     panel::Catalogue catalogue;
+    LoadCatalogueQuietly(dataDir, catalogue, err);
+    return PrintRows(catalogue, entrySlot, hitPages, hitCounts, json, out, err);
+}
+
+void LoadCatalogueQuietly(const std::string& dataDir, panel::Catalogue& catalogue,
+                          std::ostream& err) {
     const panel::CatalogueLoadResult loaded = catalogue.LoadCatalogue(dataDir, "");
     if (!loaded.opened) {
         err << panel::kCatalogueMissingMessage << " (cannot open " << dataDir << "/"
@@ -84,7 +90,6 @@ int PrintSearchRowsTo(const std::string& dataDir, int entrySlot,
     } else if (!loaded.diagnostic.empty()) {
         err << loaded.diagnostic << "\n";
     }
-    return PrintRows(catalogue, entrySlot, hitPages, hitCounts, json, out, err);
 }
 
 }  // namespace cli

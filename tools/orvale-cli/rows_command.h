@@ -50,6 +50,11 @@ int PrintSearchRowsTo(const std::string& dataDir, int entrySlot,
                       std::span<const std::uint32_t> hitCounts, bool json, std::ostream& out,
                       std::ostream& err);
 
+// Loads <dataDir>/kvt.dir without writing a listing; a missing file (the
+// catalogue stays empty) or ignored records are told on err.
+void LoadCatalogueQuietly(const std::string& dataDir, panel::Catalogue& catalogue,
+                          std::ostream& err);
+
 // After a search has run on index: PrintSearchRowsTo with its hit list, on
 // stdout and stderr. Inline, so that rows_command.cpp needs no engine library.
 inline int PrintSearchRows(engine::CIndex& index, const std::string& dataDir, int entrySlot,
