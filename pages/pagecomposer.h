@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "pages/crossmatch.h"
+
 namespace pages {
 
 // One extracted part of a page: the title, the first cell or the second cell.
@@ -53,6 +55,14 @@ std::array<HTMLNode, 3> ParsePage(std::string_view page);
 // The runs of a cell: it starts with a main-text run; the annotation opener
 // starts an annotation run, "</font>" inside one starts a main-text run.
 std::vector<FilterItem> SplitRuns(std::string_view cell);
+
+// A text cell as the passes write it without marks, cut into tags and text
+// of the marked and of the unmarked layer (for matching across markup).
+struct PlainCell {
+    std::string text;
+    std::vector<CellSpan> spans;
+};
+PlainCell MakePlainCell(const std::vector<FilterItem>& runs, int textLayer);
 
 // Appends to html the page rebuilt in the frame with the text cell (the first
 // for parity 0, the second for parity 1) marked for one UTF-8 keyword.

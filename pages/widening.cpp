@@ -50,7 +50,8 @@ class PassRunner {
         for (const std::string& run : m_markedRuns) {
             if (StretchesFitRun(keyword, run)) return true;
         }
-        return false;
+        // A match across markup needs the stretches among the characters.
+        return StretchesFitRun(keyword, m_markedCharacters);
     }
 
     // Exactly whether the pass of keyword would mark anything.
@@ -59,7 +60,7 @@ class PassRunner {
         for (const std::string& run : m_markedRuns) {
             if (RunHasMatch(run, m_segs)) return true;
         }
-        return false;
+        return !FindCrossMatches(m_plain.text, m_plain.spans, keyword).empty();
     }
 
     void CollectMarkedRuns() {
@@ -67,7 +68,10 @@ class PassRunner {
         std::array<HTMLNode, 3> parts = ParsePage(m_page);
         const bool markMain = m_textLayer != kAnnotationLayer;
         const bool markNotes = m_textLayer != kMainTextLayer;
-        for (FilterItem& run : SplitRuns(parts[m_parity == 0 ? 1 : 2].text)) {
+        std::vector<FilterItem> runs = SplitRuns(parts[m_parity == 0 ? 1 : 2].text);
+        m_plain = MakePlainCell(runs, m_textLayer);
+        m_markedCharacters = MarkedCharacters(m_plain.text, m_plain.spans);
+        for (FilterItem& run : runs) {
             if (run.kind == kAnnotation ? markNotes : markMain) {
                 m_markedRuns.push_back(std::move(run.text));
             }
@@ -82,6 +86,8 @@ class PassRunner {
     bool m_framed = false;
     // The runs of the framed page that the text layer marks.
     std::vector<std::string> m_markedRuns;
+    PlainCell m_plain;
+    std::string m_markedCharacters;  // the indexed characters of the marked layer
     std::vector<Seg> m_segs;
     std::unordered_set<std::string> m_seen;
     std::string m_scratch;

@@ -42,6 +42,10 @@ QString BuildFixtureCorpus(const QString& builder, const QString& folder) {
         Volume(QStringLiteral("経部"), QStringLiteral("書経"), QStringLiteral("巻一"), 5, many) +
         Volume(QStringLiteral("史部"), QStringLiteral("史記"), QStringLiteral("巻一"), 1,
                {Page(QStringLiteral("黄帝者少典之子")), Page(QStringLiteral("姓公孫名曰軒轅"))});
+    return BuildCorpus(builder, folder, source);
+}
+
+QString BuildCorpus(const QString& builder, const QString& folder, const QString& source) {
     const QString sourcePath = folder + QStringLiteral(".jsonl");
     QFile file(sourcePath);
     if (!file.open(QIODevice::WriteOnly)) return QStringLiteral("cannot write ") + sourcePath;

@@ -14,4 +14,7 @@ namespace testing_gui {
 // Returns an empty string on success, else what went wrong.
 QString BuildFixtureCorpus(const QString& builder, const QString& folder);
 
+// Builds the corpus of a JSON Lines source (one volume a line) into folder.
+QString BuildCorpus(const QString& builder, const QString& folder, const QString& source);
+
 }  // namespace testing_gui

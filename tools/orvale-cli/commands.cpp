@@ -79,7 +79,12 @@ int RunSearch(const std::string& dataDir, const SearchRequest& request) {
         return kExitRefused;
     }
 #ifdef ORVALE_HAVE_ROWS_COMMAND
-    if (!request.raw) return PrintSearchRows(index, dataDir, request.entrySlot, request.json);
+    if (!request.raw) {
+        // A slot given is a catalogue slot, even the one the whole corpus uses.
+        int slot = request.entrySlot.value_or(panel::kWholeCorpusSlot);
+        if (request.entrySlot && *request.entrySlot == panel::kWholeCorpusSlot) slot = 0;
+        return PrintSearchRows(index, dataDir, slot, request.json);
+    }
 #endif
     return PrintRawHits(index);
 }
