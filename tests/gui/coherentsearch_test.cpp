@@ -31,47 +31,28 @@
 
 namespace {
 
-QString Volume(const QString& category, const QString& title, const QString& volume, int firstPage,
-               const QStringList& pages) {
-    QStringList runs;
-    for (const QString& page : pages) runs << QStringLiteral("{\"runs\":[%1]}").arg(page);
-    return QStringLiteral(
-               "{\"category\":\"%1\",\"title\":\"%2\",\"volume\":\"%3\",\"first_page\":%4,"
-               "\"pages\":[%5]}\n")
-        .arg(category, title, volume)
-        .arg(firstPage)
-        .arg(runs.join(QLatin1Char(',')));
-}
+QString Page(const QString& runs) { return QStringLiteral("{\"runs\":[%1]}").arg(runs); }
 
 // Slots: 1 経部 / 2 詩経 / 3 巻一 (pages 1-2) / 4 巻二 (120 pages of 天)
 //        5 史部 / 6 史記 / 7 巻一 (pages 1-2) / 8 巻百 (pages 65530-65539)
 // 明月 stands on page 1 of 詩経 巻一 and, across a paragraph break, on page 1
 // of 史記 巻一; 故鄉 stands before 明月 on page 2 of 詩経 巻一.
 QString Source() {
+    using testing_gui::Volume;
     QStringList heaven;
-    for (int i = 0; i < 120; ++i) heaven << QStringLiteral("\"天命之謂性\"");
+    for (int i = 0; i < 120; ++i) heaven << Page(QStringLiteral("\"天命之謂性\""));
     QStringList high;
-    for (int i = 0; i < 10; ++i) high << QStringLiteral("\"第%1頁\"").arg(65530 + i);
-    return Volume(
-               QStringLiteral("経部"), QStringLiteral("詩経"), QStringLiteral("巻一"), 1,
-               {QStringLiteral("\"明月照高樓\""), QStringLiteral("\"故鄉何處是\\n明月照我還\"")}) +
+    for (int i = 0; i < 10; ++i) high << Page(QStringLiteral("\"第%1頁\"").arg(65530 + i));
+    return Volume(QStringLiteral("経部"), QStringLiteral("詩経"), QStringLiteral("巻一"), 1,
+                  {Page(QStringLiteral("\"明月照高樓\"")),
+                   Page(QStringLiteral("\"故鄉何處是\\n明月照我還\""))}) +
            Volume(QStringLiteral("経部"), QStringLiteral("詩経"), QStringLiteral("巻二"), 1,
                   heaven) +
            Volume(QStringLiteral("史部"), QStringLiteral("史記"), QStringLiteral("巻一"), 1,
-                  {QStringLiteral("\"春日遲遲，明\\n月清風\""), QStringLiteral("\"黄帝者\"")}) +
+                  {Page(QStringLiteral("\"春日遲遲，明\\n月清風\"")),
+                   Page(QStringLiteral("\"黄帝者\""))}) +
            Volume(QStringLiteral("史部"), QStringLiteral("史記"), QStringLiteral("巻百"), 65530,
                   high);
-}
-
-QString Html(QWebEnginePage* page) {
-    QString html;
-    bool done = false;
-    page->toHtml([&](const QString& result) {
-        html = result;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000)) return {};
-    return html;
 }
 
 // The text of the marks that carry the current-hit class, joined.
@@ -287,7 +268,7 @@ void CoherentSearchTest::rowKeepsItsSearch() {
     SelectRow(0);
     QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
     QCOMPARE(Form()->PageDisplay().HitCount(), 1);
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral(">明月</b>")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral(">明月</b>")));
 }
 
 void CoherentSearchTest::rowKeepsTheLayerOfItsSearch() {
@@ -324,8 +305,9 @@ void CoherentSearchTest::matchAcrossAParagraphIsMarked() {
         QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
         QCOMPARE(Form()->PageDisplay().HitCount(), 1);
         QString html;
-        QTRY_VERIFY2((html = Html(View()->page())).contains(QRegularExpression(c.marks)),
-                     qPrintable(html));
+        QTRY_VERIFY2(
+            (html = testing_gui::PageHtml(View()->page())).contains(QRegularExpression(c.marks)),
+            qPrintable(html));
     }
 }
 
@@ -367,13 +349,13 @@ void CoherentSearchTest::pageNumbersPast65535() {
     QVERIFY(Form()->SelectTreeSlot(8));
     QCOMPARE(Form()->Position().currentPage, 65530);
     QCOMPARE(m_frame->PageToolBar()->SliderRange(), (panel::PageRange{65530, 65539}));
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("第65530頁")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("第65530頁")));
     for (int i = 0; i < 6; ++i) m_frame->OnCommand(shell::kIdNextPage);
     QCOMPARE(Form()->Position().currentPage, 65536);
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("第65536頁")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("第65536頁")));
     emit m_frame->PageToolBar()->pageSliderReleased(65539);
     QCOMPARE(Form()->Position().currentPage, 65539);
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("第65539頁")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("第65539頁")));
     QVERIFY(!Enabled(shell::kIdNextPage));
     QVERIFY(Enabled(shell::kIdPrevPage));
     QVERIFY(m_messages.empty());

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
+#include <QTest>
+#include <QWebEnginePage>
 
 namespace testing_gui {
 
@@ -14,6 +16,8 @@ QString Page(const QString& text, const QString& note = {}) {
     return QStringLiteral("{\"runs\":[%1]}").arg(runs);
 }
 
+}  // namespace
+
 QString Volume(const QString& category, const QString& title, const QString& volume, int firstPage,
                const QStringList& pages) {
     return QStringLiteral(
@@ -24,7 +28,16 @@ QString Volume(const QString& category, const QString& title, const QString& vol
         .arg(pages.join(QLatin1Char(',')));
 }
 
-}  // namespace
+QString PageHtml(QWebEnginePage* page) {
+    QString html;
+    bool done = false;
+    page->toHtml([&](const QString& result) {
+        html = result;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 10000)) return {};
+    return html;
+}
 
 QString BuildFixtureCorpus(const QString& builder, const QString& folder) {
     QStringList many;

@@ -7,12 +7,22 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+class QWebEnginePage;
 
 namespace testing_gui {
 
 // Builds the corpus into folder with the orvale-build program at builder.
 // Returns an empty string on success, else what went wrong.
 QString BuildFixtureCorpus(const QString& builder, const QString& folder);
+
+// One source line: a volume with its page objects ({"runs": [...]}).
+QString Volume(const QString& category, const QString& title, const QString& volume, int firstPage,
+               const QStringList& pages);
+
+// The HTML the page shows now (empty when the view does not answer in 10 s).
+QString PageHtml(QWebEnginePage* page);
 
 // Builds the corpus of a JSON Lines source (one volume a line) into folder.
 QString BuildCorpus(const QString& builder, const QString& folder, const QString& source);

@@ -44,17 +44,6 @@ struct Message {
     QString text;
 };
 
-QString Html(QWebEnginePage* page) {
-    QString html;
-    bool done = false;
-    page->toHtml([&](const QString& result) {
-        html = result;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000)) return {};
-    return html;
-}
-
 }  // namespace
 
 class ReaderWindowTest : public QObject {
@@ -357,8 +346,8 @@ void ReaderWindowTest::selectingRowShowsComposedPageAtFirstHit() {
              QFile::Permissions());
     QCOMPARE(Form()->PageDisplay().HitCount(), 4);
     QCOMPARE(Form()->PageDisplay().CurrentHit(), 0);
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("name=\"0000\"")));
-    QVERIFY(Html(View()->page()).contains(QStringLiteral("color:red")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("name=\"0000\"")));
+    QVERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("color:red")));
     // A page is shown: the edit and print commands come on.
     QVERIFY(Enabled(shell::kIdCopy));
     QVERIFY(Enabled(shell::kIdPrint));
@@ -539,7 +528,7 @@ void ReaderWindowTest::volumeSelectionSetsSliderAndShowsFirstPage() {
              QStringLiteral("%1/5").arg(Form()->Index().GetListHeaderValue()));
     QCOMPARE(qobject_cast<QLabel*>(Form()->Control(panel::kIdcScopeLabel))->text(),
              QStringLiteral("経部\\書経\\巻一"));
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("天命之謂性一")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("天命之謂性一")));
 }
 
 void ReaderWindowTest::pageCommandsAtFirstMiddleAndLastPage() {
@@ -557,7 +546,7 @@ void ReaderWindowTest::pageCommandsAtFirstMiddleAndLastPage() {
         QCOMPARE(Enabled(shell::kIdNextPage), step.next);
         if (step.next) m_frame->OnCommand(shell::kIdNextPage);
     }
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("窈窕淑女")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("窈窕淑女")));
     m_frame->OnCommand(shell::kIdPrevPage);
     QCOMPARE(Form()->Position().currentPage, 2);
 }
@@ -566,7 +555,7 @@ void ReaderWindowTest::sliderReleaseShowsThatPage() {
     QVERIFY(Form()->SelectTreeSlot(3));
     emit m_frame->PageToolBar()->pageSliderReleased(3);
     QCOMPARE(Form()->Position().currentPage, 3);
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("窈窕淑女")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("窈窕淑女")));
     QVERIFY(!Enabled(shell::kIdNextPage));
 }
 
