@@ -181,12 +181,16 @@ std::vector<CellSpan> CellSpans(std::string_view text, const std::vector<bool>& 
     return spans;
 }
 
-std::string MarkedCharacters(std::string_view text, const std::vector<CellSpan>& spans) {
-    std::string characters;
-    for (const Unit& unit : UnitsOf(text, spans)) {
-        characters.append(text.substr(unit.begin, unit.end - unit.begin));
+bool HasCrossMatch(std::string_view text, const std::vector<CellSpan>& spans,
+                   std::string_view keyword) {
+    const std::vector<Part> parts = SplitParts(keyword);
+    if (parts.empty()) return false;
+    const std::vector<Unit> units = UnitsOf(text, spans);
+    Matcher matcher(units, parts);
+    for (std::size_t v = 0; v < units.size(); ++v) {
+        if (matcher.MatchFrom(0, v)) return true;
     }
-    return characters;
+    return false;
 }
 
 std::vector<CrossMatch> FindCrossMatches(std::string_view text, const std::vector<CellSpan>& spans,

@@ -45,9 +45,11 @@ std::vector<CellSpan> CellSpans(std::string_view text, const std::vector<bool>& 
 std::vector<CrossMatch> FindCrossMatches(std::string_view text, const std::vector<CellSpan>& spans,
                                          std::string_view keyword);
 
-// The indexed characters of the marked text of spans, in order, as UTF-8:
-// the text a match across markup is found in.
-std::string MarkedCharacters(std::string_view text, const std::vector<CellSpan>& spans);
+// Whether keyword has a match in the marked text of spans. Every keyword
+// that starts with the pieces of a prefix matches only where the prefix
+// does, so a prefix without a match rules them all out.
+bool HasCrossMatch(std::string_view text, const std::vector<CellSpan>& spans,
+                   std::string_view keyword);
 
 // Appends text with the matches marked (see above); each anchor takes the
 // counter's value and advances it.

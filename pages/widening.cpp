@@ -50,8 +50,7 @@ class PassRunner {
         for (const std::string& run : m_markedRuns) {
             if (StretchesFitRun(keyword, run)) return true;
         }
-        // A match across markup needs the stretches among the characters.
-        return StretchesFitRun(keyword, m_markedCharacters);
+        return HasCrossMatch(m_plain.text, m_plain.spans, keyword);
     }
 
     // Exactly whether the pass of keyword would mark anything.
@@ -60,7 +59,7 @@ class PassRunner {
         for (const std::string& run : m_markedRuns) {
             if (RunHasMatch(run, m_segs)) return true;
         }
-        return !FindCrossMatches(m_plain.text, m_plain.spans, keyword).empty();
+        return HasCrossMatch(m_plain.text, m_plain.spans, keyword);
     }
 
     void CollectMarkedRuns() {
@@ -70,7 +69,6 @@ class PassRunner {
         const bool markNotes = m_textLayer != kMainTextLayer;
         std::vector<FilterItem> runs = SplitRuns(parts[m_parity == 0 ? 1 : 2].text);
         m_plain = MakePlainCell(runs, m_textLayer);
-        m_markedCharacters = MarkedCharacters(m_plain.text, m_plain.spans);
         for (FilterItem& run : runs) {
             if (run.kind == kAnnotation ? markNotes : markMain) {
                 m_markedRuns.push_back(std::move(run.text));
@@ -87,7 +85,6 @@ class PassRunner {
     // The runs of the framed page that the text layer marks.
     std::vector<std::string> m_markedRuns;
     PlainCell m_plain;
-    std::string m_markedCharacters;  // the indexed characters of the marked layer
     std::vector<Seg> m_segs;
     std::unordered_set<std::string> m_seen;
     std::string m_scratch;
