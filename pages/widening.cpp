@@ -46,11 +46,11 @@ class PassRunner {
 
   private:
     // A quick necessary condition, also used for prefixes.
-    bool MayMark(std::string_view keyword) const {
+    bool MayMark(std::string_view keyword) {
         for (const std::string& run : m_markedRuns) {
             if (StretchesFitRun(keyword, run)) return true;
         }
-        return HasCrossMatch(m_plain.text, m_plain.spans, keyword);
+        return CrossMatchWithinBudget(keyword);
     }
 
     // Exactly whether the pass of keyword would mark anything.
@@ -59,6 +59,15 @@ class PassRunner {
         for (const std::string& run : m_markedRuns) {
             if (RunHasMatch(run, m_segs)) return true;
         }
+        return CrossMatchWithinBudget(keyword);
+    }
+
+    // Matching across markup costs far more than the run checks, and a long
+    // keyword of '*' and variants has many prefixes: past a fixed number of
+    // checks only matches inside one run are looked for.
+    bool CrossMatchWithinBudget(std::string_view keyword) {
+        if (m_crossChecksLeft == 0) return false;
+        --m_crossChecksLeft;
         return HasCrossMatch(m_plain.text, m_plain.spans, keyword);
     }
 
@@ -85,6 +94,7 @@ class PassRunner {
     // The runs of the framed page that the text layer marks.
     std::vector<std::string> m_markedRuns;
     PlainCell m_plain;
+    std::uint32_t m_crossChecksLeft = 2000;
     std::vector<Seg> m_segs;
     std::unordered_set<std::string> m_seen;
     std::string m_scratch;
