@@ -208,12 +208,13 @@ class RunMatcher {
 
 }  // namespace
 
-void HighlightRun(std::string_view run, const std::vector<Seg>& segs, std::string& text,
-                  std::int32_t& anchorCounter) {
+std::int32_t HighlightRun(std::string_view run, const std::vector<Seg>& segs, std::string& text,
+                          std::int32_t& anchorCounter) {
     if (segs.empty()) {
         text.append(run);
-        return;
+        return 0;
     }
+    std::int32_t matches = 0;
     RunMatcher matcher(run, segs);
     std::size_t emit = 0;
     while (emit < run.size()) {
@@ -222,6 +223,7 @@ void HighlightRun(std::string_view run, const std::vector<Seg>& segs, std::strin
             emit = matcher.Position();
             continue;
         }
+        ++matches;
         const std::vector<std::size_t>& found = matcher.Found();
         text.append(run.substr(emit, found[0] - emit));
         for (std::size_t i = 0; i < segs.size(); ++i) {
@@ -243,6 +245,7 @@ void HighlightRun(std::string_view run, const std::vector<Seg>& segs, std::strin
         }
         emit = matcher.Position();
     }
+    return matches;
 }
 
 bool RunHasMatch(std::string_view run, const std::vector<Seg>& segs) {

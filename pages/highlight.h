@@ -38,9 +38,9 @@ void SplitTerm(std::string_view keyword, std::vector<Seg>& segs);
 
 // Appends run to text with every leftmost, non-overlapping match of the
 // pieces marked; each anchor takes the counter's value and advances it.
-// No pieces: the run is appended unchanged.
-void HighlightRun(std::string_view run, const std::vector<Seg>& segs, std::string& text,
-                  std::int32_t& anchorCounter);
+// No pieces: the run is appended unchanged. Returns the number of matches.
+std::int32_t HighlightRun(std::string_view run, const std::vector<Seg>& segs, std::string& text,
+                          std::int32_t& anchorCounter);
 void HighlightRun(std::string_view run, std::string_view keyword, std::string& text,
                   std::int32_t& anchorCounter);
 

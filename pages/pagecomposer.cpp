@@ -1,5 +1,6 @@
 #include "pages/pagecomposer.h"
 
+#include "pages/crossmatch.h"
 #include "pages/highlight.h"
 
 namespace pages {
@@ -98,6 +99,23 @@ std::vector<FilterItem> SplitRuns(std::string_view cell) {
     return runs;
 }
 
+PlainCell MakePlainCell(const std::vector<FilterItem>& runs, int textLayer) {
+    PlainCell plain;
+    std::vector<std::size_t> runStarts;
+    std::vector<bool> runMarked;
+    for (const FilterItem& run : runs) {
+        const bool annotation = run.kind == kAnnotation;
+        runStarts.push_back(plain.text.size());
+        runMarked.push_back(annotation ? textLayer != kMainTextLayer
+                                       : textLayer != kAnnotationLayer);
+        if (annotation) plain.text.append(kAnnotationOpener);
+        plain.text.append(run.text);
+        if (annotation) plain.text.append(kAnnotationCloser);
+    }
+    plain.spans = CellSpans(plain.text, runMarked, runStarts);
+    return plain;
+}
+
 void ComposeTermPass(std::string_view page, std::string& html, std::string_view keyword, int parity,
                      int textLayer, std::int32_t& anchorCounter) {
     std::array<HTMLNode, 3> parts = ParsePage(page);
@@ -111,15 +129,27 @@ void ComposeTermPass(std::string_view page, std::string& html, std::string_view 
 
     std::string cell;
     cell.reserve(textCell.text.size() + textCell.text.size() / 2 + 256);
+    const std::int32_t firstAnchor = anchorCounter;
+    std::int32_t matches = 0;
     for (const FilterItem& run : runs) {
         const bool annotation = run.kind == kAnnotation;
         if (annotation) cell.append(kAnnotationOpener);
         if (annotation ? markNotes : markMain) {
-            HighlightRun(run.text, segs, cell, anchorCounter);
+            matches += HighlightRun(run.text, segs, cell, anchorCounter);
         } else {
             cell.append(run.text);
         }
         if (annotation) cell.append(kAnnotationCloser);
+    }
+    // The search also counts matches that cross markup or the other layer;
+    // when the cell holds more of those than the runs marked, it is marked
+    // again across markup. Otherwise the run-by-run marking stands as it is.
+    const PlainCell plain = MakePlainCell(runs, textLayer);
+    const std::vector<CrossMatch> crossing = FindCrossMatches(plain.text, plain.spans, keyword);
+    if (static_cast<std::int64_t>(crossing.size()) > matches) {
+        cell.clear();
+        anchorCounter = firstAnchor;
+        EmitCrossMarked(plain.text, plain.spans, crossing, cell, anchorCounter);
     }
     textCell.text.swap(cell);
     AppendFrame(parts, html);

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "pages/crossmatch.h"
+
 namespace pages {
 
 // One extracted part of a page: the title, the first cell or the second cell.
@@ -56,6 +58,13 @@ std::vector<FilterItem> SplitRuns(std::string_view cell);
 
 // Appends to html the result-page frame holding the title and both cells.
 void AppendFrame(const std::array<HTMLNode, 3>& parts, std::string& html);
+// A text cell as the passes write it without marks, cut into tags and text
+// of the marked and of the unmarked layer (for matching across markup).
+struct PlainCell {
+    std::string text;
+    std::vector<CellSpan> spans;
+};
+PlainCell MakePlainCell(const std::vector<FilterItem>& runs, int textLayer);
 
 // Appends to html the page rebuilt in the frame with the text cell (the first
 // for parity 0, the second for parity 1) marked for one UTF-8 keyword.

@@ -46,11 +46,11 @@ class PassRunner {
 
   private:
     // A quick necessary condition, also used for prefixes.
-    bool MayMark(std::string_view keyword) const {
+    bool MayMark(std::string_view keyword) {
         for (const std::string& run : m_markedRuns) {
             if (StretchesFitRun(keyword, run)) return true;
         }
-        return false;
+        return CrossMatchWithinBudget(keyword);
     }
 
     // Exactly whether the pass of keyword would mark anything.
@@ -59,7 +59,16 @@ class PassRunner {
         for (const std::string& run : m_markedRuns) {
             if (RunHasMatch(run, m_segs)) return true;
         }
-        return false;
+        return CrossMatchWithinBudget(keyword);
+    }
+
+    // Matching across markup costs far more than the run checks, and a long
+    // keyword of '*' and variants has many prefixes: past a fixed number of
+    // checks only matches inside one run are looked for.
+    bool CrossMatchWithinBudget(std::string_view keyword) {
+        if (m_crossChecksLeft == 0) return false;
+        --m_crossChecksLeft;
+        return HasCrossMatch(m_plain.text, m_plain.spans, keyword);
     }
 
     void CollectMarkedRuns() {
@@ -67,7 +76,9 @@ class PassRunner {
         std::array<HTMLNode, 3> parts = ParsePage(m_page);
         const bool markMain = m_textLayer != kAnnotationLayer;
         const bool markNotes = m_textLayer != kMainTextLayer;
-        for (FilterItem& run : SplitRuns(parts[m_parity == 0 ? 1 : 2].text)) {
+        std::vector<FilterItem> runs = SplitRuns(parts[m_parity == 0 ? 1 : 2].text);
+        m_plain = MakePlainCell(runs, m_textLayer);
+        for (FilterItem& run : runs) {
             if (run.kind == kAnnotation ? markNotes : markMain) {
                 m_markedRuns.push_back(std::move(run.text));
             }
@@ -82,6 +93,8 @@ class PassRunner {
     bool m_framed = false;
     // The runs of the framed page that the text layer marks.
     std::vector<std::string> m_markedRuns;
+    PlainCell m_plain;
+    std::uint32_t m_crossChecksLeft = 2000;
     std::vector<Seg> m_segs;
     std::unordered_set<std::string> m_seen;
     std::string m_scratch;

@@ -95,6 +95,7 @@ void Catalogue::Clear() {
     m_recordCount = 1;
     m_rootNode = std::make_unique<ContentsNodeTag>();
     m_rootNode->name = "root";
+    m_rootNode->wholeCorpus = true;
     m_orphans.clear();
     m_treeItems.clear();
     m_lastNodeAtLevel.assign(1, m_rootNode.get());
@@ -220,6 +221,7 @@ const ContentsNodeTag* Catalogue::NodeOfSlot(int slot) const {
 }
 
 const ContentsNodeTag* Catalogue::ScopeNode(int slot) const {
+    if (slot == kWholeCorpusSlot) return m_rootNode.get();
     return HoldsEntry(slot) ? FindCatalogueNode(*m_rootNode, NodeItem(slot)) : nullptr;
 }
 
@@ -228,6 +230,7 @@ int Catalogue::TreeParentSlot(int slot) const {
 }
 
 std::string Catalogue::TreePath(int slot) const {
+    if (slot == kWholeCorpusSlot) return kWholeCorpusName;
     if (!HoldsEntry(slot)) return {};
     std::string path = m_nodeOfSlot[static_cast<std::size_t>(slot)]->name;
     // Parents always have smaller slots, so the walk ends.

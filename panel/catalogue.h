@@ -36,6 +36,10 @@ namespace panel {
 inline constexpr int kCatalogueSlotCount = 10000;
 inline constexpr const char* kCatalogueFileName = "kvt.dir";
 inline constexpr const char* kCatalogueListingName = "kvt.txt";
+// The whole-corpus entry: not a record of kvt.dir but the first item of the
+// tree, covering every page record. Its slot lies past the record slots.
+inline constexpr int kWholeCorpusSlot = kCatalogueSlotCount;
+inline constexpr const char* kWholeCorpusName = "全体";
 // Shown to the user when kvt.dir cannot be opened.
 inline constexpr const char* kCatalogueMissingMessage = "you delete data file!";
 
@@ -87,7 +91,8 @@ class Catalogue {
     // nullptr for a slot that holds no record.
     const ContentsNodeTag* NodeOfSlot(int slot) const;
     // The scope node of a search: FindCatalogueNode(root, record in slot), or
-    // nullptr when the slot holds no record or no node matches it.
+    // nullptr when the slot holds no record or no node matches it. For
+    // kWholeCorpusSlot the root, which BuildRows takes as every record.
     const ContentsNodeTag* ScopeNode(int slot) const;
 
     // Tree control items in insertion order (parents come before children).
@@ -95,7 +100,8 @@ class Catalogue {
     // Parent item slot of a slot's item; 0 for top-level items and empty slots.
     int TreeParentSlot(int slot) const;
     // The item's name preceded by each ancestor item's name, joined by '\'
-    // (category\title\volume): the text of the scope label.
+    // (category\title\volume): the text of the scope label; kWholeCorpusName
+    // for kWholeCorpusSlot.
     std::string TreePath(int slot) const;
 
   private:

@@ -59,6 +59,7 @@ struct ContentsNodeTag {
     std::vector<std::unique_ptr<ContentsNodeTag>> children;  // in file order
 
     int slot = 0;                 // slot of m_NodeItem it was read from; 0 for the root
+    bool wholeCorpus = false;     // the catalogue's root: as a scope it covers every record
     RangeIndex childRanges;       // over children
     RangeIndex grandchildRanges;  // over each child's children, children in order
 

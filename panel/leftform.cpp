@@ -9,7 +9,6 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,7 +16,6 @@
 #include <QRegularExpressionValidator>
 #include <QTabWidget>
 #include <QTreeWidget>
-#include <optional>
 #include <span>
 #include <utility>
 
@@ -38,7 +36,6 @@ constexpr int kTreeImageClosed = 160;
 constexpr int kTreeImageOpen = 159;
 constexpr int kPrevPageStrip = 184;
 constexpr int kNextPageStrip = 185;
-constexpr char16_t kIdeographicSpace = u'\u3000';
 
 QString ControlName(int id) { return QStringLiteral("ctl%1").arg(id); }
 
@@ -61,17 +58,6 @@ QFont FormFont() {
     }
     font.setPixelSize(12);
     return font;
-}
-
-std::u16string ToU16(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<std::size_t>(text.size()));
-}
-
-void ReplaceIdeographicSpaces(std::u16string& text) {
-    for (char16_t& c : text) {
-        if (c == kIdeographicSpace) c = u' ';
-    }
 }
 
 }  // namespace
@@ -198,6 +184,8 @@ void CLeftForm::OnInitialUpdate() {
     m_summary->setText(QStringLiteral("検索集計："));
     m_scopeLabel->setText(QString::fromStdString(m_position.scopeLabel));
     LoadCatalogueTree();
+    // The tree shows the entry a search covers: the whole corpus at start.
+    SelectTreeSlot(m_position.scopeEntry);
     m_tabs->setCurrentIndex(kTabCatalogue);
     WatchEnterKey(this);
     LayoutControls();
@@ -216,7 +204,12 @@ void CLeftForm::LoadCatalogueTree() {
 
     const bool blocked = m_tree->blockSignals(true);
     m_tree->clear();
-    m_treeItemOfSlot.assign(static_cast<std::size_t>(kCatalogueSlotCount), nullptr);
+    m_treeItemOfSlot.assign(static_cast<std::size_t>(kWholeCorpusSlot) + 1, nullptr);
+    auto* whole = new QTreeWidgetItem(m_tree);
+    whole->setText(0, QString::fromUtf8(kWholeCorpusName));
+    whole->setIcon(0, icon);
+    whole->setData(0, Qt::UserRole, kWholeCorpusSlot);
+    m_treeItemOfSlot[static_cast<std::size_t>(kWholeCorpusSlot)] = whole;
     for (const CatalogueTreeItem& entry : m_catalogue.TreeItems()) {
         QTreeWidgetItem* parentItem =
             entry.parentSlot > 0 ? TreeItemOfSlot(entry.parentSlot) : nullptr;
@@ -364,80 +357,6 @@ void CLeftForm::OnResultPageEdited() {
     }
 }
 
-void CLeftForm::OnSearch() {
-    m_pageDisplay.ResetHit();
-    m_andOr = m_or->isChecked() ? 1 : 0;
-    m_scopeRadio = m_notes->isChecked() ? 2 : (m_main->isChecked() ? 1 : 0);
-    m_variants = m_variantsBox->isChecked();
-
-    const std::u16string previous = m_keyword;
-    m_keyword = ToU16(m_mainEdit->text());
-    ReplaceIdeographicSpaces(m_keyword);
-    if (m_keywordBox) {
-        const std::optional<QString> value = m_keywordBox->Value();
-        if (!value) {
-            emit stateChanged();
-            return;  // an empty box ends the run silently
-        }
-        m_keyword = ToU16(*value);
-        ReplaceIdeographicSpaces(m_keyword);
-    }
-
-    auto finish = [this] {
-        m_and->setChecked(m_andOr == 0);
-        m_or->setChecked(m_andOr == 1);
-        m_variantsBox->setChecked(m_variants);
-        m_mainEdit->clear();
-        emit stateChanged();
-    };
-
-    const ContentsNodeTag* scope =
-        m_position.scopeEntry == 0 ? nullptr : m_catalogue.ScopeNode(m_position.scopeEntry);
-    if (scope == nullptr) {
-        Notify(kNoScopeMessage);
-        finish();
-        return;
-    }
-    if (m_keyword.empty()) {
-        m_keyword = previous;
-        Notify(kNoKeywordMessage);
-        emit stateChanged();
-        return;
-    }
-    if (!m_index.IsLoaded()) {
-        Notify(kDataOpenFailedMessage);
-        finish();
-        return;
-    }
-
-    if (m_andOr == 0) {
-        m_index.SearchAnd(m_keyword, true, m_variants);
-    } else {
-        m_index.SearchOr(m_keyword, true, m_variants);
-    }
-    const engine::SearchStatus status = m_index.LastStatus();
-    if (status != engine::SearchStatus::Ok) {
-        // The hit list still holds the previous search: show nothing of it.
-        Notify(QString::fromUtf8(engine::SearchStatusMessage(status)));
-        finish();
-        return;
-    }
-
-    const bool blocked = m_resultList->blockSignals(true);
-    m_resultList->clear();
-    m_resultList->blockSignals(blocked);
-    const std::vector<std::uint32_t>& pages = m_index.GetHitPages();
-    const std::vector<std::uint32_t>& counts = m_index.GetHitCounts();
-    const std::int64_t total = BuildRows(scope, std::span<const std::uint32_t>(pages),
-                                         std::span<const std::uint32_t>(counts), m_rows);
-    m_paging.Reset(m_rows.size());
-    m_summary->setText(
-        QString::fromStdString(ResultSummaryText(static_cast<std::int64_t>(m_rows.size()), total)));
-    LayoutPaging();
-    FillResultPage();
-    finish();
-}
-
 void CLeftForm::ReloadIndex(int scope, int textLayer) {
     m_index.Unload();
     if (!m_index.Load(m_services.dataDir, kIndexBaseName, scope)) Notify(kDataOpenFailedMessage);
@@ -448,14 +367,6 @@ void CLeftForm::ReloadIndex(int scope, int textLayer) {
 void CLeftForm::OnScopeFull() { ReloadIndex(engine::Full, 0); }
 void CLeftForm::OnScopeMain() { ReloadIndex(engine::Content, 1); }
 void CLeftForm::OnScopeNotes() { ReloadIndex(engine::Desc, 2); }
-
-void CLeftForm::OnResultItemChanged() {
-    const std::int32_t record = m_resultList->SelectedRecordIndex();
-    if (record < 0) return;
-    m_pageDisplay.ShowResultPage(static_cast<std::uint32_t>(record), m_keyword, m_textLayer,
-                                 m_variants);
-    emit stateChanged();
-}
 
 bool CLeftForm::ShowCatalogPage(int slot, bool useFirstPage, int page) {
     if (!m_catalogue.HoldsEntry(slot)) return false;
@@ -474,43 +385,13 @@ void CLeftForm::OnCatalogueSelChanged() {
     m_position.scopeEntry = static_cast<std::uint16_t>(slot & 0xFFFF);
     m_position.scopeLabel = m_catalogue.TreePath(slot);
     m_scopeLabel->setText(QString::fromStdString(m_position.scopeLabel));
-    if (item->childCount() == 0) {
+    if (item->childCount() == 0 && m_catalogue.HoldsEntry(slot)) {
         m_position.currentVolume = slot;
         m_position.currentPage = m_catalogue.NodeItem(slot).CurFileName();
         ShowCatalogPage(slot, true, 1);
         emit volumeShown(slot);
     }
     emit stateChanged();
-}
-
-void CLeftForm::WatchEnterKey(QWidget* widget) {
-    widget->installEventFilter(this);
-    for (QWidget* child : widget->findChildren<QWidget*>()) child->installEventFilter(this);
-}
-
-bool CLeftForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* keyEvent = static_cast<QKeyEvent*>(event);
-        const int key = keyEvent->key();
-        auto* target = qobject_cast<QWidget*>(watched);
-        // An unhandled key climbs from its widget through the parents, past
-        // this filter again: act once, where it starts.
-        const bool climbing = event == m_lastEnterEvent &&
-                              keyEvent->timestamp() == m_lastEnterTime && target &&
-                              m_lastEnterTarget && target != m_lastEnterTarget &&
-                              target->isAncestorOf(m_lastEnterTarget);
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && target && !climbing) {
-            m_lastEnterEvent = event;
-            m_lastEnterTime = keyEvent->timestamp();
-            m_lastEnterTarget = target;
-            if (m_paging.EnterRunsSearch()) {
-                OnSearch();
-            } else {
-                OnResultPageEdited();
-            }
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace panel

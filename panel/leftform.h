@@ -27,6 +27,7 @@
 #include "panel/positionstate.h"
 #include "panel/resultpaging.h"
 #include "panel/resultrows.h"
+#include "panel/searchrun.h"
 #include "panel/sessionstate.h"
 
 class QAbstractButton;
@@ -135,6 +136,8 @@ class CLeftForm : public QWidget {
     int TextLayer() const { return m_textLayer; }
     bool Variants() const { return m_variants; }
     int AndOr() const { return m_andOr; }
+    // The search that made the result list.
+    const ListedSearch& Listed() const { return m_listed; }
 
     QWidget* Control(int id) const;
     shell::CHtmlCtrl* KeywordBox() const { return m_keywordBox; }
@@ -171,6 +174,7 @@ class CLeftForm : public QWidget {
     std::vector<SearchNodeTag> m_rows;
     ResultPaging m_paging;
     std::u16string m_keyword;
+    ListedSearch m_listed;
     int m_andOr = 0;
     int m_scopeRadio = 0;
     bool m_variants = true;

@@ -53,6 +53,41 @@ std::string CPageDisplay::AnchorName(int n) {
     return buf;
 }
 
+std::int32_t CPageDisplay::AnchorOfHit(std::int32_t i) const {
+    if (i >= 0 && static_cast<std::size_t>(i) < m_hitOrder.size()) {
+        return m_hitOrder[static_cast<std::size_t>(i)];
+    }
+    return i;
+}
+
+std::vector<std::int32_t> CPageDisplay::AnchorsInReadingOrder(std::string_view html,
+                                                              std::int32_t anchors) {
+    constexpr std::string_view kOpen = "<a name=\"";
+    constexpr std::string_view kClose = "\"></a>";
+    std::vector<std::int32_t> order;
+    if (anchors <= 0) return order;
+    std::vector<bool> seen(static_cast<std::size_t>(anchors), false);
+    for (std::size_t at = html.find(kOpen); at != std::string_view::npos;
+         at = html.find(kOpen, at + 1)) {
+        std::size_t i = at + kOpen.size();
+        std::int64_t number = 0;
+        const std::size_t digits = i;
+        while (i < html.size() && html[i] >= '0' && html[i] <= '9' && number < anchors) {
+            number = number * 10 + (html[i] - '0');
+            ++i;
+        }
+        if (i == digits || html.substr(i, kClose.size()) != kClose || number >= anchors) continue;
+        if (seen[static_cast<std::size_t>(number)]) continue;
+        seen[static_cast<std::size_t>(number)] = true;
+        order.push_back(static_cast<std::int32_t>(number));
+    }
+    // Anchors the scan did not find keep their places after the others.
+    for (std::int32_t n = 0; n < anchors; ++n) {
+        if (!seen[static_cast<std::size_t>(n)]) order.push_back(n);
+    }
+    return order;
+}
+
 bool CPageDisplay::WriteFile(const std::string& path, std::string_view bytes) const {
     if (m_folder.empty()) return false;
     const int fd =
@@ -118,7 +153,8 @@ bool CPageDisplay::ShowPage(std::string_view html, std::int32_t anchors, ResultP
     // Set before the view is told, so that whoever listens sees this page.
     m_lastShown = Shown::Result;
     m_resultPage = std::move(source);
-    if (m_navigate) m_navigate(path, AnchorName(0));
+    m_hitOrder = AnchorsInReadingOrder(html, anchors);
+    if (m_navigate) m_navigate(path, AnchorName(AnchorOfHit(0)));
     m_useFirstResultFile = !m_useFirstResultFile;
     m_currentResultFile = path;
     return true;
@@ -151,7 +187,7 @@ bool CPageDisplay::GoToHit(std::int32_t n) {
 
 void CPageDisplay::NavigateToHit() {
     if (m_navigate && !m_currentResultFile.empty()) {
-        m_navigate(m_currentResultFile, AnchorName(m_currentHit));
+        m_navigate(m_currentResultFile, AnchorName(AnchorOfHit(m_currentHit)));
         m_lastShown = Shown::Result;
     }
 }

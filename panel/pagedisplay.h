@@ -4,7 +4,10 @@
 // marked and anchored and go to windows1.html and windows2.html in turn, so
 // two successive result pages never share a name, and open at "#0000".
 // It also keeps the hit position (currentResultFile, hitCount, currentHit)
-// that the hit commands step through.
+// that the hit commands step through. Anchors are numbered keyword by
+// keyword; the hits are stepped through in reading order: a result page
+// opens at the anchor that comes first in the page, and currentHit counts
+// hits in the order they stand.
 //
 // The folder is made with mkdtemp inside the temp folder given to Prepare
 // (mode 0700) and removed with its files by the destructor. Files are opened
@@ -17,6 +20,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/index.h"
 
@@ -45,8 +49,9 @@ class CPageDisplay {
                          std::int32_t page);
 
     // Composes record with the hits of keyword marked in textLayer, writes it
-    // to the next result file and shows it at "#0000". Sets hitCount and
-    // currentHit = 0 once composed. False when the file cannot be written.
+    // to the next result file and shows it at its first hit in reading order
+    // ("#0000" when it has none). Sets hitCount and currentHit = 0 once
+    // composed. False when the file cannot be written.
     bool ShowResultPage(std::uint32_t record, std::u16string_view keyword, int textLayer,
                         bool useVariants);
 
@@ -89,8 +94,15 @@ class CPageDisplay {
     std::int32_t HitCount() const { return m_hitCount; }
     std::int32_t CurrentHit() const { return m_currentHit; }
 
+    // The anchor number of hit i in reading order (i itself beyond the list).
+    std::int32_t AnchorOfHit(std::int32_t i) const;
+
     // "%04d": the name of hit anchor n.
     static std::string AnchorName(int n);
+    // The numbers of the hit anchors of html (0 .. anchors - 1) in the order
+    // they stand; numbers out of that range or repeated are left out.
+    static std::vector<std::int32_t> AnchorsInReadingOrder(std::string_view html,
+                                                           std::int32_t anchors);
 
   private:
     bool WriteFile(const std::string& path, std::string_view bytes) const;
@@ -108,6 +120,7 @@ class CPageDisplay {
     Shown m_lastShown = Shown::None;
     ResultPage m_resultPage;
     std::int64_t m_shownRecord = -1;
+    std::vector<std::int32_t> m_hitOrder;  // anchor numbers in reading order
 };
 
 }  // namespace panel

@@ -32,6 +32,19 @@ class ScopeLookup {
         return nullptr;
     }
 
+    // The first child of node that holds n; node is below the scope.
+    static const ContentsNodeTag* ChildOf(const ContentsNodeTag* node, std::uint32_t n,
+                                          RowLookup lookup) {
+        if (!node) return nullptr;
+        if (lookup == RowLookup::Indexed && node->childRanges.Size() == node->children.size()) {
+            return node->childRanges.Find(n);
+        }
+        for (const auto& child : node->children) {
+            if (child->Holds(n)) return child.get();
+        }
+        return nullptr;
+    }
+
     const ContentsNodeTag* Grandchild(std::uint32_t n) const {
         if (m_grandchildIndexed) return m_scope.grandchildRanges.Find(n);
         for (const auto& child : m_scope.children) {
@@ -78,6 +91,33 @@ void AncestorsByLevel(const ContentsNodeTag& scope, const ContentsNodeTag*& cate
     }
 }
 
+// Category, title and volume of page record n inside a scope node.
+void NameByScope(const ContentsNodeTag& scope, const ScopeLookup& find, std::uint32_t n,
+                 const ContentsNodeTag*& category, const ContentsNodeTag*& title,
+                 const ContentsNodeTag*& volume) {
+    const ContentsNodeTag* parent = scope.parent;
+    switch (scope.level) {
+        case 1:
+            category = &scope;
+            title = find.Child(n);
+            volume = find.Grandchild(n);
+            break;
+        case 2:
+            category = parent;
+            title = &scope;
+            volume = find.Child(n);
+            break;
+        case 3:
+            category = parent ? parent->parent : nullptr;
+            title = parent;
+            volume = &scope;
+            break;
+        default:
+            AncestorsByLevel(scope, category, title, volume);
+            break;
+    }
+}
+
 }  // namespace
 
 std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32_t> hitRecords,
@@ -87,8 +127,7 @@ std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32
     std::int64_t total = 0;
     if (!scope) return total;
     const ScopeLookup find(*scope, lookup);
-    const ContentsNodeTag* parent = scope->parent;
-    const ContentsNodeTag* grandparent = parent ? parent->parent : nullptr;
+    const bool wholeCorpus = scope->wholeCorpus;
 
     // The rows are first gathered as small records and sorted by a key, so
     // that the names are copied once, into their final place.
@@ -106,28 +145,15 @@ std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32
     for (std::size_t i = 0; i < hitRecords.size(); ++i) {
         const std::uint32_t r = hitRecords[i];
         const std::uint32_t n = r + 1u;
-        if (!scope->Holds(n)) continue;
+        if (!wholeCorpus && !scope->Holds(n)) continue;
 
         Pending row{nullptr, nullptr, nullptr, 0, r, 0};
-        switch (scope->level) {
-            case 1:
-                row.category = scope;
-                row.title = find.Child(n);
-                row.volume = find.Grandchild(n);
-                break;
-            case 2:
-                row.category = parent;
-                row.title = scope;
-                row.volume = find.Child(n);
-                break;
-            case 3:
-                row.category = grandparent;
-                row.title = parent;
-                row.volume = scope;
-                break;
-            default:
-                AncestorsByLevel(*scope, row.category, row.title, row.volume);
-                break;
+        if (wholeCorpus) {
+            row.category = find.Child(n);
+            row.title = ScopeLookup::ChildOf(row.category, n, lookup);
+            row.volume = ScopeLookup::ChildOf(row.title, n, lookup);
+        } else {
+            NameByScope(*scope, find, n, row.category, row.title, row.volume);
         }
         if (row.volume) {
             row.page = static_cast<std::int32_t>(n - static_cast<std::uint32_t>(row.volume->docID) +

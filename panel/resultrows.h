@@ -37,6 +37,8 @@ enum class RowLookup { Indexed, Linear };
 // when no volume holds it. hits = hitPlaces[i] (0 when hitPlaces is
 // shorter). Rows are sorted by page number, then by record index, then in
 // hit order. Returns the sum of the rows' hits. A null scope gives no rows.
+// The catalogue's root (wholeCorpus) as scope is the whole corpus: every hit becomes a row,
+// named by the category, its title and that title's volume holding it.
 // Node lookups use the nodes' range indexes when IndexChildRanges has run.
 std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32_t> hitRecords,
                        std::span<const std::uint32_t> hitPlaces, std::vector<SearchNodeTag>& rows,

@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestInterceptor>
@@ -28,6 +29,7 @@
 #include <utility>
 
 #include "shell/commandids.h"
+#include "shell/currenthit.h"
 #include "shell/limitedcopy.h"
 #include "shell/localpages.h"
 
@@ -88,6 +90,10 @@ CVoraView::CVoraView(Notify notify, QWidget* parent)
     connect(all, &QAction::triggered, this, &CVoraView::OnSelectAll);
 
     connect(this, &QWebEngineView::urlChanged, this, &CVoraView::locationChanged);
+    // The current hit follows the anchor shown: after a new page has loaded
+    // and after a step to another anchor of the same page.
+    connect(this, &QWebEngineView::loadFinished, this, [this] { MarkCurrentHit(); });
+    connect(this, &QWebEngineView::urlChanged, this, [this] { MarkCurrentHit(); });
     connect(this, &QWebEngineView::printFinished, this, [this](bool) { m_printing = false; });
     for (QObject* child : children()) WatchChild(child);
 }
@@ -111,6 +117,13 @@ void CVoraView::Navigate2(const QString& path, const QString& anchor) {
         return;
     }
     setUrl(url);
+}
+
+void CVoraView::MarkCurrentHit() {
+    // Only result pages are shown at an anchor; other pages are left alone.
+    const QString anchor = url().fragment();
+    if (anchor.isEmpty()) return;
+    page()->runJavaScript(CurrentHitScript(anchor), QWebEngineScript::ApplicationWorld);
 }
 
 QString CVoraView::GetLocationURL() const {

@@ -69,6 +69,8 @@ class CVoraView : public QWebEngineView {
     bool event(QEvent* event) override;
 
   private:
+    // Gives the marks of the anchor in the address the current-hit class.
+    void MarkCurrentHit();
     void WatchChild(QObject* child);
     void ShowPageMenu(const QPoint& globalPos);
     void CutClipboardText();

@@ -254,7 +254,8 @@ void ConcordanceWindowTest::citationNamesTheShownPageAndHit() {
 }
 
 void ConcordanceWindowTest::chartClickNarrowsTheScope() {
-    Search(QStringLiteral("之"));  // scope 経部: 詩経 twice, 書経 on all 250 pages
+    QVERIFY(Form()->SelectTreeSlot(1));  // 経部
+    Search(QStringLiteral("之"));        // scope 経部: 詩経 twice, 書経 on all 250 pages
     QCOMPARE(Form()->Rows().size(), 252u);
     m_frame->OnCommand(shell::kIdDistribution);
     auto* window = m_frame->findChild<shell::CDistributionWindow*>();

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QSettings>
 #include <QStringList>
+#include <QTest>
+#include <QWebEnginePage>
 
 #include "panel/leftform.h"
 #include "shell/htmlctrl.h"
@@ -23,6 +25,8 @@ QString Page(const QString& text, const QString& note = {}) {
     return QStringLiteral("{\"runs\":[%1]}").arg(runs);
 }
 
+}  // namespace
+
 QString Volume(const QString& category, const QString& title, const QString& volume, int firstPage,
                const QStringList& pages) {
     return QStringLiteral(
@@ -33,7 +37,16 @@ QString Volume(const QString& category, const QString& title, const QString& vol
         .arg(pages.join(QLatin1Char(',')));
 }
 
-}  // namespace
+QString PageHtml(QWebEnginePage* page) {
+    QString html;
+    bool done = false;
+    page->toHtml([&](const QString& result) {
+        html = result;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 10000)) return {};
+    return html;
+}
 
 QString BuildFixtureCorpus(const QString& builder, const QString& folder) {
     QStringList many;
@@ -51,6 +64,10 @@ QString BuildFixtureCorpus(const QString& builder, const QString& folder) {
         Volume(QStringLiteral("経部"), QStringLiteral("書経"), QStringLiteral("巻一"), 5, many) +
         Volume(QStringLiteral("史部"), QStringLiteral("史記"), QStringLiteral("巻一"), 1,
                {Page(QStringLiteral("黄帝者少典之子")), Page(QStringLiteral("姓公孫名曰軒轅"))});
+    return BuildCorpus(builder, folder, source);
+}
+
+QString BuildCorpus(const QString& builder, const QString& folder, const QString& source) {
     const QString sourcePath = folder + QStringLiteral(".jsonl");
     QFile file(sourcePath);
     if (!file.open(QIODevice::WriteOnly)) return QStringLiteral("cannot write ") + sourcePath;

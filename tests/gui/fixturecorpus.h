@@ -7,6 +7,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+class QWebEnginePage;
 
 namespace panel {
 class CLeftForm;
@@ -25,5 +28,15 @@ void TypeKeyword(panel::CLeftForm* form, const QString& text);
 // Builds the corpus into folder with the orvale-build program at builder.
 // Returns an empty string on success, else what went wrong.
 QString BuildFixtureCorpus(const QString& builder, const QString& folder);
+
+// One source line: a volume with its page objects ({"runs": [...]}).
+QString Volume(const QString& category, const QString& title, const QString& volume, int firstPage,
+               const QStringList& pages);
+
+// The HTML the page shows now (empty when the view does not answer in 10 s).
+QString PageHtml(QWebEnginePage* page);
+
+// Builds the corpus of a JSON Lines source (one volume a line) into folder.
+QString BuildCorpus(const QString& builder, const QString& folder, const QString& source);
 
 }  // namespace testing_gui

@@ -62,7 +62,7 @@ class ReaderWindowTest : public QObject {
     void menuHoldsEveryCommand();
     void typedSearchFillsSummaryAndRows();
     void ideographicSpacesSeparateKeywords();
-    void emptyBoxEndsSearchSilently();
+    void emptyBoxAsksForAKeyword();
     void manyRowsGiveThreeResultPages();
     void enterAppliesPageEditWithSeveralResultPages();
     void selectingRowShowsComposedPageAtFirstHit();
@@ -174,7 +174,7 @@ void ReaderWindowTest::startShowsBlankPageAndDisabledCommands() {
     QCOMPARE(m_frame->Splitter()->sizes().value(0), 260);
     QCOMPARE(Summary(), QStringLiteral("検索集計："));
     QCOMPARE(qobject_cast<QLabel*>(Form()->Control(panel::kIdcScopeLabel))->text(),
-             QStringLiteral("ｾｭ"));
+             QStringLiteral("全体"));
     QCOMPARE(Form()->Control(panel::kIdcScopeLabel)->palette().color(QPalette::WindowText),
              QColor(255, 0, 0));
     QVERIFY(m_messages.empty());
@@ -182,7 +182,7 @@ void ReaderWindowTest::startShowsBlankPageAndDisabledCommands() {
     QVERIFY(Form()->Tree()->isVisible());
     QVERIFY(qobject_cast<QRadioButton*>(Form()->Control(panel::kIdcAnd))->isChecked());
     QVERIFY(qobject_cast<QRadioButton*>(Form()->Control(panel::kIdcFull))->isChecked());
-    QCOMPARE(Form()->Tree()->topLevelItemCount(), 2);
+    QCOMPARE(Form()->Tree()->topLevelItemCount(), 3);  // 全体 and the two categories
     for (int id : {1001, 1004, 1007, 1009, 1010, 1011, 1019, 1020, 1022, 1030, 1033, 1035,
                    1041, 1042, 1043, 1044, 1045, 1055, 1057, 1058, 1059, 1061, 1062}) {
         QVERIFY2(Form()->Control(id), qPrintable(QString::number(id)));
@@ -262,12 +262,13 @@ void ReaderWindowTest::ideographicSpacesSeparateKeywords() {
     QCOMPARE(Form()->Keyword(), std::u16string(u"明月\u3000白雲"));
 }
 
-void ReaderWindowTest::emptyBoxEndsSearchSilently() {
+void ReaderWindowTest::emptyBoxAsksForAKeyword() {
     Search(QStringLiteral("明月"));
     Search(QString());
     QCOMPARE(Summary(), QStringLiteral("全部で 1 頁で、4 箇所でした。"));
     QCOMPARE(Form()->ResultList()->topLevelItemCount(), 1);
-    QVERIFY(m_messages.empty());
+    QCOMPARE(m_messages.size(), std::size_t{1});
+    QCOMPARE(m_messages.front().text, panel::kNoKeywordMessage);
 }
 
 void ReaderWindowTest::manyRowsGiveThreeResultPages() {
@@ -309,10 +310,11 @@ void ReaderWindowTest::enterAppliesPageEditWithSeveralResultPages() {
     Search(QStringLiteral("天"));
     auto* edit = qobject_cast<QLineEdit*>(Form()->Control(panel::kIdcResultPageEdit));
     edit->setText(QStringLiteral("3"));
-    // Enter in the keyword box now applies the page edit instead of searching.
+    // Enter in the result-page box applies it, whatever the keyword box holds.
     QLineEdit* field = Form()->KeywordBox()->Field();
     field->setText(QStringLiteral("明月"));
-    QTest::keyClick(field, Qt::Key_Return);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(Form()->Paging().CurrentResultPage(), 3);
     QCOMPARE(Summary(), QStringLiteral("全部で 250 頁で、250 箇所でした。"));
     // Out-of-range numbers put the current page back.
@@ -339,8 +341,8 @@ void ReaderWindowTest::selectingRowShowsComposedPageAtFirstHit() {
              QFile::Permissions());
     QCOMPARE(Form()->PageDisplay().HitCount(), 4);
     QCOMPARE(Form()->PageDisplay().CurrentHit(), 0);
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("name=\"0000\"")));
-    QVERIFY(Html(View()->page()).contains(QStringLiteral("color:red")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("name=\"0000\"")));
+    QVERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("color:red")));
     // A page is shown: the edit and print commands come on.
     QVERIFY(Enabled(shell::kIdCopy));
     QVERIFY(Enabled(shell::kIdPrint));
@@ -410,9 +412,9 @@ void ReaderWindowTest::missingCorpusIsReported() {
     QCOMPARE(m_messages[0].text, QStringLiteral("データを開けませんでした。"));
     QCOMPARE(m_messages[1].text, QStringLiteral("you delete data file!"));
     for (const Message& m : m_messages) QCOMPARE(m.caption, shell::kApplicationName);
-    // The window stays usable: a search reports the missing scope.
+    // The window stays usable: a search over 全体 reports the missing data.
     Search(QStringLiteral("明月"));
-    QCOMPARE(m_messages.back().text, panel::kNoScopeMessage);
+    QCOMPARE(m_messages.back().text, panel::kDataOpenFailedMessage);
 }
 
 void ReaderWindowTest::limitedCopy_data() {
@@ -525,7 +527,7 @@ void ReaderWindowTest::volumeSelectionSetsSliderAndShowsFirstPage() {
              QStringLiteral("%1/5").arg(Form()->Index().GetListHeaderValue()));
     QCOMPARE(qobject_cast<QLabel*>(Form()->Control(panel::kIdcScopeLabel))->text(),
              QStringLiteral("経部\\書経\\巻一"));
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("天命之謂性一")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("天命之謂性一")));
 }
 
 void ReaderWindowTest::pageCommandsAtFirstMiddleAndLastPage() {
@@ -543,7 +545,7 @@ void ReaderWindowTest::pageCommandsAtFirstMiddleAndLastPage() {
         QCOMPARE(Enabled(shell::kIdNextPage), step.next);
         if (step.next) m_frame->OnCommand(shell::kIdNextPage);
     }
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("窈窕淑女")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("窈窕淑女")));
     m_frame->OnCommand(shell::kIdPrevPage);
     QCOMPARE(Form()->Position().currentPage, 2);
 }
@@ -552,7 +554,7 @@ void ReaderWindowTest::sliderReleaseShowsThatPage() {
     QVERIFY(Form()->SelectTreeSlot(3));
     emit m_frame->PageToolBar()->pageSliderReleased(3);
     QCOMPARE(Form()->Position().currentPage, 3);
-    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("窈窕淑女")));
+    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("窈窕淑女")));
     QVERIFY(!Enabled(shell::kIdNextPage));
 }
 

@@ -32,6 +32,7 @@
 #include <memory>
 #include <vector>
 
+#include "panel/catalogue.h"
 #include "panel/leftform.h"
 #include "panel/scrolltoolbar.h"
 #include "panel/sessionstate.h"
@@ -109,6 +110,12 @@ class SessionTest : public QObject {
     void StartFrame();
     void Search(const QString& text);
     panel::CLeftForm* Form() const { return m_frame->LeftForm(); }
+    // The tree shows 全体, the whole corpus, chosen: the scope of a first start.
+    bool WholeCorpusSelected() const {
+        const QList<QTreeWidgetItem*> selected = Form()->Tree()->selectedItems();
+        return selected.size() == 1 && selected.first() == Form()->Tree()->topLevelItem(0) &&
+               Form()->Position().scopeEntry == panel::kWholeCorpusSlot;
+    }
     shell::CVoraView* View() const { return m_frame->GetRightPane(); }
     bool WaitForUrlEnding(const QString& suffix);
     void ClearSettings();
@@ -178,7 +185,7 @@ void SessionTest::firstStartFillsMostOfTheScreen() {
     QVERIFY(window.height() >= available.height() * 3 / 4 && window.height() < available.height());
     QVERIFY(!m_frame->isMaximized());
     QCOMPARE(m_frame->Splitter()->sizes().value(0), shell::ST_SplitterWnd::kFirstPaneSize);
-    QVERIFY(Form()->Tree()->selectedItems().isEmpty());
+    QVERIFY(WholeCorpusSelected());
     QTRY_COMPARE(View()->GetLocationURL(), QStringLiteral("about:blank"));
 }
 
@@ -303,8 +310,8 @@ void SessionTest::staleSettingsStartAsFirstStart() {
         QCOMPARE(Form()->Position().currentPage, 6);
         QVERIFY(WaitForUrlEnding(QStringLiteral("windows.html")));
     } else {
-        // As on a first start: no tree item chosen, the blank page.
-        QVERIFY(Form()->Tree()->selectedItems().isEmpty());
+        // As on a first start: the whole corpus chosen, the blank page.
+        QVERIFY(WholeCorpusSelected());
         QCOMPARE(Form()->Position().currentVolume, 0);
         QTest::qWait(300);
         QCOMPARE(View()->GetLocationURL(), QStringLiteral("about:blank"));

@@ -214,9 +214,9 @@ TEST(StretchesFitRun, NeedsEveryNonAsciiStretchInOrder) {
     }
 }
 
-// Pieces spread over different runs cannot match, so spellings that need
-// them are never composed; the output still equals the full expansion.
-TEST_F(WideningTest, PiecesInDifferentRunsMarkNothing) {
+// Pieces spread over different runs match across the runs' markup, as the
+// search counts them; the output equals the full expansion.
+TEST_F(WideningTest, PiecesInDifferentRunsMatchAsInTheFullExpansion) {
     fixture.Write({{"v\0002.htm", StoredPage("甲" + kOpener + "乙" + kCloser + "丙乙甲", "欄")}});
     ASSERT_TRUE(list.Load(fixture.Dir(), "Index"));
     const VariantChoices choices = {{u'丁', u'甲'}, {u'*'}, {u'戊', u'乙'}};

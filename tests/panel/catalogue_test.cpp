@@ -243,7 +243,8 @@ TEST(CatalogueTest, OversizedAndTruncatedFilesLoadTheWholeRecordsThatFit) {
 TEST(CatalogueTest, OutOfTableSlotsAnswerNothing) {
     Catalogue catalogue;
     catalogue.LoadRecords(CatalogueBytes({{"類", 1, 1, 1, 1}}));
-    for (const int slot : {-1, 0, 2, 9999, 10000, INT_MAX, INT_MIN}) {
+    // 10000 past the table is the whole-corpus entry (see the rows tests).
+    for (const int slot : {-1, 0, 2, 9999, 10001, INT_MAX, INT_MIN}) {
         EXPECT_EQ(catalogue.NodeOfSlot(slot), nullptr) << slot;
         EXPECT_EQ(catalogue.ScopeNode(slot), nullptr) << slot;
         EXPECT_EQ(catalogue.TreeParentSlot(slot), 0) << slot;
@@ -313,10 +314,10 @@ TEST(CatalogueTest, ReloadingReplacesEverything) {
     EXPECT_EQ(catalogue.NodeItem(2).Level(), 0);
 }
 
-TEST(PositionStateTest, StartsAtTheFirstEntryWithNoVolume) {
+TEST(PositionStateTest, StartsAtTheWholeCorpusWithNoVolume) {
     const PositionState state;
-    EXPECT_EQ(state.scopeEntry, 1);
-    EXPECT_EQ(state.scopeLabel, "\xEF\xBD\xBE\xEF\xBD\xAD");  // U+FF7E U+FF6D
+    EXPECT_EQ(state.scopeEntry, kWholeCorpusSlot);
+    EXPECT_EQ(state.scopeLabel, "全体");
     EXPECT_EQ(state.currentVolume, 0);
     EXPECT_EQ(state.currentPage, 0);
 }

@@ -54,6 +54,27 @@ class BuildRowsTest : public ::testing::Test {
     std::vector<std::uint32_t> hitPlaces = {9, 2, 3, 4, 5, 6};
 };
 
+// The whole corpus (the root) lists every hit, also one outside every
+// category, named through category, title and volume, in both lookups.
+TEST_F(BuildRowsTest, WholeCorpusListsEveryHit) {
+    for (RowLookup lookup : {RowLookup::Indexed, RowLookup::Linear}) {
+        std::vector<SearchNodeTag> rows;
+        const std::int64_t total =
+            BuildRows(catalogue.ScopeNode(kWholeCorpusSlot), hitRecords, hitPlaces, rows, lookup);
+        EXPECT_EQ(total, 29);
+        EXPECT_EQ(Flat(rows), (std::vector<Row>{
+                                  {"經部", "尚書", "", 0, 210, 4},
+                                  {"經部", "", "", 0, 260, 2},
+                                  {"", "", "", 0, 400, 9},
+                                  {"經部", "周易", "卷一", 1, 0, 6},
+                                  {"經部", "尚書", "虞書", 7, 102, 3},
+                                  {"經部", "周易", "卷二", 11, 60, 5},
+                              }));
+    }
+    EXPECT_EQ(catalogue.TreePath(kWholeCorpusSlot), "全体");
+    EXPECT_FALSE(catalogue.HoldsEntry(kWholeCorpusSlot));
+}
+
 TEST_F(BuildRowsTest, CategoryScopeNamesTitleAndVolumeAndKeepsHitsOutsideThem) {
     std::int64_t total = 0;
     EXPECT_EQ(Rows(1, &total), (std::vector<Row>{

@@ -63,7 +63,7 @@ TEST_F(RowsCommandTest, JsonHoldsTheSameRowsEscaped) {
 }
 
 TEST_F(RowsCommandTest, ASlotWithoutACatalogueEntryIsRefused) {
-    for (const int slot : {0, -3, 6, 10000}) {
+    for (const int slot : {0, -3, 6, 10001}) {
         EXPECT_EQ(Run(slot, false), 2) << slot;
         EXPECT_EQ(out.str(), "") << slot;
         EXPECT_EQ(err.str(), "検索範囲をまた指定していません。\n") << slot;

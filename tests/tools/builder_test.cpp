@@ -250,5 +250,38 @@ TEST(Builder, AcceptsAByteOrderMarkAndCrLfLineEnds) {
     EXPECT_EQ(store.records[0].name, "vol0003\\0000.htm");
 }
 
+// Only a volume's first page number has to fit the catalogue's 16 bits; the
+// pages after it are numbered on past 65535 and found by their numbers.
+TEST(Builder, PageNumbersRunPast65535AfterTheFirst) {
+    TempDir dir;
+    std::string pages;
+    for (int i = 0; i < 10; ++i) pages += std::string(i ? "," : "") + R"({"runs": ["甲"]})";
+    WriteFile(dir / "s.jsonl", std::string(R"({"category": "c", "title": "t", "volume": "v", )") +
+                                   R"("first_page": 65530, "pages": [)" + pages + "]}\n");
+    const RunResult run =
+        RunProgram(BuildExe(), {(dir / "s.jsonl").string(), (dir / "c").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const PageStore store = ReadPageStore(dir / "c");
+    ASSERT_EQ(store.records.size(), 10u);
+    EXPECT_EQ(store.records[0].name, "vol0003\\65530.htm");
+    EXPECT_EQ(store.records[6].name, "vol0003\\65536.htm");
+    EXPECT_EQ(store.records[9].name, "vol0003\\65539.htm");
+    const std::vector<CatalogueRecord> catalogue = ReadCatalogue(dir / "c");
+    ASSERT_EQ(catalogue.size(), 3u);
+    EXPECT_EQ(catalogue[2].curFileName, 65530);
+    EXPECT_EQ(catalogue[2].docNo, 10);
+    struct Case {
+        const char* page;
+        const char* record;
+    };
+    for (const Case& c :
+         {Case{"65530", "0\n"}, Case{"65535", "5\n"}, Case{"65536", "6\n"}, Case{"65539", "9\n"}}) {
+        const RunResult found =
+            RunProgram(CliExe(), {"--data", (dir / "c").string(), "find-page", "0", c.page});
+        EXPECT_EQ(found.status, 0) << c.page << found.err;
+        EXPECT_EQ(found.out, c.record) << c.page;
+    }
+}
+
 }  // namespace
 }  // namespace toolstest

@@ -265,6 +265,38 @@ TEST_F(Cli, StatsTotalsEqualTheSearchTotals) {
               R"("titles":[{"category":"詩","title":"唐詩","pages":2,"hits":3}]})"
               "\n");
 }
+
+// Without --entry a search covers the whole corpus, here two categories;
+// --entry N keeps to slot N, and --entry 0 (no entry) is refused.
+TEST(CliEntry, WithoutEntryTheWholeCorpusIsSearched) {
+    TempDir dir;
+    WriteFile(dir / "s.jsonl",
+              std::string(R"({"category": "甲部", "title": "t", "volume": "v", )") +
+                  R"("pages": [{"runs": ["明月"]}]})" + "\n" +
+                  R"({"category": "乙部", "title": "u", "volume": "w", )" +
+                  R"("pages": [{"runs": ["明月明月"]}]})" + "\n");
+    ASSERT_EQ(RunProgram(BuildExe(), {(dir / "s.jsonl").string(), (dir / "c").string()}).status, 0);
+    struct Case {
+        std::vector<std::string> entry;
+        int status;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{}, 0, "甲部\tt\tv\t1\t0\t1\n乙部\tu\tw\t1\t1\t2\n"},
+        {{"--entry", "1"}, 0, "甲部\tt\tv\t1\t0\t1\n"},
+        {{"--entry", "4"}, 0, "乙部\tu\tw\t1\t1\t2\n"},
+        {{"--entry", "0"}, 2, ""},
+        {{"--entry", "10000"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--data", (dir / "c").string(), "search"};
+        args.insert(args.end(), c.entry.begin(), c.entry.end());
+        args.push_back("明月");
+        const RunResult run = RunProgram(CliExe(), args);
+        EXPECT_EQ(run.status, c.status) << c.entry.size() << run.err;
+        EXPECT_EQ(run.out, c.out) << c.entry.size();
+    }
+}
 #endif
 
 TEST_F(Cli, DataDefaultsToTheProgramsFolder) {

@@ -68,7 +68,7 @@ std::uint32_t FirstPage(const Json& object) {
     const auto it = object.find("first_page");
     if (it == object.end()) return 1;
     if (!it->is_number_integer()) throw LineFault{"\"first_page\" must be an integer"};
-    if (it->is_number_unsigned() && it->get<std::uint64_t>() <= kMaxPageNumber) {
+    if (it->is_number_unsigned() && it->get<std::uint64_t>() <= kMaxFirstPageNumber) {
         return static_cast<std::uint32_t>(it->get<std::uint64_t>());
     }
     throw LineFault{"\"first_page\" is " + it->dump() + "; it must lie in 0..65535"};
@@ -105,7 +105,8 @@ bool ParseSourceVolume(std::string_view line, SourceVolume& volume, std::string&
         const std::uint64_t lastPage = volume.firstPage + pages.size() - 1;
         if (lastPage > kMaxPageNumber) {
             throw LineFault{"page numbers run from " + std::to_string(volume.firstPage) + " to " +
-                            std::to_string(lastPage) + "; the last must not exceed 65535"};
+                            std::to_string(lastPage) + "; the last must not exceed " +
+                            std::to_string(kMaxPageNumber)};
         }
         volume.pages.clear();
         volume.pages.reserve(pages.size());

@@ -12,7 +12,10 @@
 namespace build {
 
 inline constexpr std::size_t kMaxNameUnits = 99;  // UTF-16 units of a catalogue name
-inline constexpr std::uint32_t kMaxPageNumber = 65535;
+// The catalogue keeps a volume's first page number in 16 bits; later pages
+// carry theirs in their record names, read as signed 32-bit numbers.
+inline constexpr std::uint32_t kMaxFirstPageNumber = 65535;
+inline constexpr std::uint32_t kMaxPageNumber = 2147483647;
 
 struct SourceRun {
     bool note = false;  // an annotation run ({"note": ...}) rather than main text
@@ -37,7 +40,7 @@ struct SourceVolume {
 // a one-line reason (without the line number) when the line is not a JSON
 // object, a field is missing or of the wrong type, a name is longer than 99
 // UTF-16 units or holds U+0000, first_page is outside 0..65535, the volume
-// has no page, or its last page number exceeds 65535.
+// has no page, or its last page number exceeds kMaxPageNumber.
 bool ParseSourceVolume(std::string_view line, SourceVolume& volume, std::string& error);
 
 }  // namespace build

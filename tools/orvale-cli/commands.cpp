@@ -80,15 +80,18 @@ int RunSearch(const std::string& dataDir, const SearchRequest& request) {
         return kExitRefused;
     }
 #ifdef ORVALE_HAVE_ROWS_COMMAND
+    // A slot given is a catalogue slot, even the one the whole corpus uses.
+    int slot = request.entrySlot.value_or(panel::kWholeCorpusSlot);
+    if (request.entrySlot && *request.entrySlot == panel::kWholeCorpusSlot) slot = 0;
     if (request.kwic || request.stats) {
         const KwicOptions options{request.width, static_cast<engine::KwicSort>(request.sort),
                                   request.scope == SearchScope::Main    ? 1
                                   : request.scope == SearchScope::Notes ? 2
                                                                         : 0,
                                   request.variants, request.json};
-        return PrintSearchOutput(index, dataDir, request.entrySlot, query, options, request.stats);
+        return PrintSearchOutput(index, dataDir, slot, query, options, request.stats);
     }
-    if (!request.raw) return PrintSearchRows(index, dataDir, request.entrySlot, request.json);
+    if (!request.raw) return PrintSearchRows(index, dataDir, slot, request.json);
 #endif
     return PrintRawHits(index);
 }

@@ -22,7 +22,8 @@ struct SearchRequest {
     bool anyKeyword = false;            // or instead of and
     SearchScope scope = SearchScope::Whole;
     bool variants = true;
-    int entrySlot = 1;
+    // Catalogue slot limiting the search; none: the whole corpus.
+    std::optional<int> entrySlot;
     bool raw = false;
     bool json = false;
     bool kwic = false;   // every hit in context instead of the rows

@@ -29,8 +29,12 @@ int main(int argc, char** argv) {
     searchCommand->add_option("--scope", scope, "text searched: full, main or notes")
         ->check(CLI::IsMember({"full", "main", "notes"}));
     searchCommand->add_flag("--no-variants", noVariants, "variant forms do not count as the same");
-    searchCommand->add_option("--entry", search.entrySlot, "catalogue slot limiting the search")
-        ->check(CLI::Range(0, 65535));
+    int entrySlot = 0;
+    auto* entryOption =
+        searchCommand
+            ->add_option("--entry", entrySlot,
+                         "catalogue slot limiting the search (default: the whole corpus)")
+            ->check(CLI::Range(0, 65535));
     auto* raw = searchCommand->add_flag("--raw", search.raw,
                                         "the engine's hit list: record<TAB>hits per page");
     auto* json = searchCommand->add_flag("--json", search.json, "the rows as JSON");
@@ -113,6 +117,7 @@ int main(int argc, char** argv) {
 
     if (searchCommand->parsed()) {
         search.variants = !noVariants;
+        if (entryOption->count() > 0) search.entrySlot = entrySlot;
         if (scope == "main") search.scope = cli::SearchScope::Main;
         if (scope == "notes") search.scope = cli::SearchScope::Notes;
         search.sort = sort == "left" ? 1 : sort == "right" ? 2 : 0;
