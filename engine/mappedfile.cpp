@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace engine {
 
@@ -14,15 +15,24 @@ MappedFile::~MappedFile() { Close(); }
 
 bool MappedFile::Open(const std::string& path) {
     Close();
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) return false;
-    struct stat info {};
-    if (::flock(m_fd, LOCK_SH | LOCK_NB) != 0 || ::fstat(m_fd, &info) != 0 ||
-        !S_ISREG(info.st_mode)) {
-        Close();
-        return false;
-    }
-    m_size = static_cast<std::uint64_t>(info.st_size);
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    std::uint64_t size = 0;
+    if (!file.IsOpen() || !IsRegularFile(file.Get(), size)) return false;
+    return Lock(std::move(file), size);
+}
+
+bool MappedFile::Open(const CorpusFolder& folder, std::string_view name) {
+    Close();
+    std::uint64_t size = 0;
+    FileHandle file = folder.OpenFile(name, size);
+    if (!file.IsOpen()) return false;
+    return Lock(std::move(file), size);
+}
+
+bool MappedFile::Lock(FileHandle file, std::uint64_t size) {
+    if (::flock(file.Get(), LOCK_SH | LOCK_NB) != 0) return false;
+    m_fd = file.Release();
+    m_size = size;
     return true;
 }
 

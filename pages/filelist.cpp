@@ -1,12 +1,11 @@
 #include "pages/filelist.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <unordered_set>
 
 #include "engine/codeconverter.h"
@@ -40,25 +39,6 @@ bool ReadExactly(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
     return true;
 }
 
-// Opens a regular file for reading and gives its size; -1 on failure.
-int OpenRegular(const std::string& path, std::uint64_t& size) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    size = static_cast<std::uint64_t>(st.st_size);
-    return fd;
-}
-
-std::string JoinPath(const std::string& dir, const std::string& name) {
-    if (dir.empty()) return name;
-    if (dir.back() == '/') return dir + name;
-    return dir + "/" + name;
-}
-
 // The name field up to its first NUL (the whole field when it has none).
 std::string_view NameOfField(const char* field, std::size_t width) {
     const void* nul = std::memchr(field, 0, width);
@@ -72,12 +52,21 @@ CFileList::CFileList() = default;
 CFileList::~CFileList() { Close(); }
 
 bool CFileList::Load(const std::string& dataDir, const std::string& baseName) {
+    engine::CorpusFolder folder;
+    if (!folder.Open(dataDir)) {
+        Close();
+        return false;
+    }
+    return Load(folder, baseName);
+}
+
+bool CFileList::Load(const engine::CorpusFolder& folder, const std::string& baseName) {
     Close();
     std::uint64_t headerSize = 0;
     std::uint64_t contentSize = 0;
-    m_headerFd = OpenRegular(JoinPath(dataDir, baseName + "-fl.h"), headerSize);
+    m_headerFd = folder.OpenFile(baseName + "-fl.h", headerSize).Release();
     if (m_headerFd < 0) return false;
-    m_contentFd = OpenRegular(JoinPath(dataDir, baseName + "-fl.cnt"), contentSize);
+    m_contentFd = folder.OpenFile(baseName + "-fl.cnt", contentSize).Release();
     if (m_contentFd < 0) {
         Close();
         return false;
@@ -89,7 +78,8 @@ bool CFileList::Load(const std::string& dataDir, const std::string& baseName) {
         return false;
     }
     const auto nameWidth = static_cast<std::int32_t>(ReadLe32(fixed + 4));
-    if (nameWidth <= 0 || nameWidth > kMaxNameWidth) {
+    if (nameWidth <= 0 || nameWidth > kMaxNameWidth ||
+        (headerSize - kRecordsOffset) / (static_cast<std::uint64_t>(nameWidth) + 8) > kMaxRecords) {
         Close();
         return false;
     }
@@ -188,7 +178,13 @@ bool CFileList::ReadName(std::uint32_t recordIndex, std::string& name) const {
 }
 
 bool CFileList::ReadPageBytes(const Record& record, std::string& page) const {
-    std::string bytes(record.length, '\0');
+    // A damaged record may name a length no process can hold: a failed read.
+    std::string bytes;
+    try {
+        bytes.resize(record.length);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     if (!ReadExactly(m_contentFd, bytes.data(), bytes.size(), record.endOffset - record.length)) {
         return false;
     }

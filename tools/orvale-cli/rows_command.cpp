@@ -21,8 +21,15 @@ std::string Field(std::string text) {
 }  // namespace
 
 int PrintCatalogueTo(const std::string& dataDir, std::ostream& out, std::ostream& err) {
+    engine::CorpusFolder folder;
+    folder.Open(dataDir);
+    return PrintCatalogueTo(folder, dataDir, out, err);
+}
+
+int PrintCatalogueTo(const engine::CorpusFolder& folder, const std::string& dataDir,
+                     std::ostream& out, std::ostream& err) {
     panel::Catalogue catalogue;
-    const panel::CatalogueLoadResult loaded = catalogue.LoadCatalogue(dataDir, "");
+    const panel::CatalogueLoadResult loaded = catalogue.LoadCatalogue(folder, "");
     if (!loaded.opened) {
         err << panel::kCatalogueMissingMessage << " (cannot open " << dataDir << "/"
             << panel::kCatalogueFileName << ")\n";
@@ -34,8 +41,8 @@ int PrintCatalogueTo(const std::string& dataDir, std::ostream& out, std::ostream
     return 0;
 }
 
-int PrintCatalogue(const std::string& dataDir) {
-    return PrintCatalogueTo(dataDir, std::cout, std::cerr);
+int PrintCatalogue(const engine::CorpusFolder& folder, const std::string& dataDir) {
+    return PrintCatalogueTo(folder, dataDir, std::cout, std::cerr);
 }
 
 int PrintRows(const panel::Catalogue& catalogue, int entrySlot,
@@ -81,8 +88,26 @@ int PrintSearchRowsTo(const std::string& dataDir, int entrySlot,
                       std::span<const std::uint32_t> hitPages,
                       std::span<const std::uint32_t> hitCounts, bool json, std::ostream& out,
                       std::ostream& err) {
+    engine::CorpusFolder folder;
+    folder.Open(dataDir);
+    return PrintSearchRowsTo(folder, dataDir, entrySlot, hitPages, hitCounts, json, out, err);
+}
+
+int PrintSearchRowsTo(const engine::CorpusFolder& folder, const std::string& dataDir, int entrySlot,
+                      std::span<const std::uint32_t> hitPages,
+                      std::span<const std::uint32_t> hitCounts, bool json, std::ostream& out,
+                      std::ostream& err) {
     panel::Catalogue catalogue;
-    const panel::CatalogueLoadResult loaded = catalogue.LoadCatalogue(dataDir, "");
+    const panel::CatalogueLoadResult loaded = catalogue.LoadCatalogue(folder, "");
+    return PrintLoadedRows(catalogue, loaded, dataDir, entrySlot, hitPages, hitCounts, json, out,
+                           err);
+}
+
+int PrintLoadedRows(const panel::Catalogue& catalogue, const panel::CatalogueLoadResult& loaded,
+                    const std::string& dataDir, int entrySlot,
+                    std::span<const std::uint32_t> hitPages,
+                    std::span<const std::uint32_t> hitCounts, bool json, std::ostream& out,
+                    std::ostream& err) {
     if (!loaded.opened) {
         err << panel::kCatalogueMissingMessage << " (cannot open " << dataDir << "/"
             << panel::kCatalogueFileName << ")\n";
