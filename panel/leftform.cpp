@@ -86,7 +86,8 @@ CLeftForm::CLeftForm(Services services, QWidget* parent)
     setObjectName(QStringLiteral("CLeftForm"));
     setFont(FormFont());
     m_pageDisplay.Prepare(m_services.tempRoot);
-    if (!m_index.Load(m_services.dataDir, kIndexBaseName, engine::Full)) {
+    m_folder.Open(m_services.dataDir);
+    if (!m_index.Load(m_folder, kIndexBaseName, engine::Full)) {
         Notify(kDataOpenFailedMessage);
     }
     BuildControls();
@@ -203,8 +204,7 @@ void CLeftForm::OnInitialUpdate() {
 }
 
 void CLeftForm::LoadCatalogueTree() {
-    const CatalogueLoadResult result =
-        m_catalogue.LoadCatalogue(m_services.dataDir, m_services.listingPath);
+    const CatalogueLoadResult result = m_catalogue.LoadCatalogue(m_folder, m_services.listingPath);
     if (!result.opened) Notify(QString::fromUtf8(kCatalogueMissingMessage));
 
     QIcon icon;
@@ -427,16 +427,18 @@ void CLeftForm::OnSearch() {
     const std::int64_t total = BuildRows(scope, std::span<const std::uint32_t>(pages),
                                          std::span<const std::uint32_t>(counts), m_rows);
     m_paging.Reset(m_rows.size());
-    m_summary->setText(
-        QString::fromStdString(ResultSummaryText(static_cast<std::int64_t>(m_rows.size()), total)));
+    const bool damaged = m_index.PostingsDamaged();
+    m_summary->setText(QString::fromStdString(
+        ResultSummaryText(static_cast<std::int64_t>(m_rows.size()), total, damaged)));
     LayoutPaging();
     FillResultPage();
+    if (damaged) Notify(QString::fromUtf8(kDamagedIndexMessage));
     finish();
 }
 
 void CLeftForm::ReloadIndex(int scope, int textLayer) {
     m_index.Unload();
-    if (!m_index.Load(m_services.dataDir, kIndexBaseName, scope)) Notify(kDataOpenFailedMessage);
+    if (!m_index.Load(m_folder, kIndexBaseName, scope)) Notify(kDataOpenFailedMessage);
     m_textLayer = textLayer;
     emit stateChanged();
 }

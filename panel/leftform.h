@@ -156,6 +156,10 @@ class CLeftForm : public QWidget {
     void WatchEnterKey(QWidget* widget);
 
     Services m_services;
+    // The corpus folder opened at start; every later load (scope switches,
+    // the catalogue) reads through it, so the window keeps this corpus even
+    // when a rebuild puts another in its place.
+    engine::CorpusFolder m_folder;
     engine::CIndex m_index;
     Catalogue m_catalogue;
     CPageDisplay m_pageDisplay;

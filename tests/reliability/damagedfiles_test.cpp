@@ -235,6 +235,13 @@ TEST_P(PostingsDamageTest, SearchEndsAndReportsTheDamage) {
     index.SearchAnd(query, true, false);
     EXPECT_EQ(index.LastStatus(), engine::SearchStatus::Ok);
     EXPECT_TRUE(index.PostingsDamaged());
+    // The same search again, its postings now read from the kept tables,
+    // reports the damage again.
+    const std::vector<std::uint32_t> first = index.GetHitPages();
+    query = u"一";
+    index.SearchAnd(query, true, false);
+    EXPECT_TRUE(index.PostingsDamaged());
+    EXPECT_EQ(index.GetHitPages(), first);
     // The pages read before the damage stay in the result.
     const auto& pages = index.GetHitPages();
     for (std::size_t i = 0; i < pages.size() && i < ChainedIndex::kPages; ++i) {
