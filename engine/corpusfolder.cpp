@@ -22,18 +22,6 @@ void Mix(std::uint64_t& hash, const unsigned char* bytes, std::size_t size) {
     }
 }
 
-bool ReadAt(int fd, unsigned char* out, std::size_t size, std::uint64_t offset) {
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, out, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        out += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
-}
-
 bool IsHex(std::string_view text) {
     if (text.empty()) return false;
     for (const char c : text) {
@@ -140,10 +128,23 @@ bool FileDigest(int fd, std::uint64_t size, std::uint64_t& digest) {
     const std::size_t bytes = static_cast<std::size_t>(std::min(size, kDigestSpan));
     for (std::uint64_t k = 0; k < kDigestSpans; ++k) {
         const std::uint64_t offset = k * (size - bytes) / (kDigestSpans - 1);
-        if (!ReadAt(fd, span, bytes, offset)) return false;
+        if (!ReadFully(fd, span, bytes, offset)) return false;
         Mix(hash, span, bytes);
     }
     digest = hash;
+    return true;
+}
+
+bool ReadFully(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
+    auto* out = static_cast<unsigned char*>(buffer);
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, out, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        out += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
     return true;
 }
 
@@ -242,8 +243,7 @@ bool CorpusFolder::ReadFile(std::string_view name, std::uint64_t maxBytes,
     const FileHandle fd = OpenFile(name, size);
     if (!fd.IsOpen() || size > maxBytes) return false;
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!ReadAt(fd.Get(), reinterpret_cast<unsigned char*>(bytes.data()), bytes.size(), 0))
-        return false;
+    if (!ReadFully(fd.Get(), bytes.data(), bytes.size(), 0)) return false;
     content.swap(bytes);
     return true;
 }

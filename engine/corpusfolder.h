@@ -81,6 +81,10 @@ std::string ManifestText(const Manifest& manifest);
 // k = 0..15. False on a read error.
 bool FileDigest(int fd, std::uint64_t size, std::uint64_t& digest);
 
+// Reads exactly size bytes at offset, resuming after interruptions. False on
+// an error or when the file ends first.
+bool ReadFully(int fd, void* buffer, std::size_t size, std::uint64_t offset);
+
 // Whether a descriptor names a regular file; gives its length.
 bool IsRegularFile(int fd, std::uint64_t& size);
 

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <utility>
 
 namespace engine {
@@ -45,16 +44,7 @@ bool MappedFile::Map() {
 }
 
 bool MappedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
-    auto* out = static_cast<char*>(buffer);
-    while (size > 0) {
-        const ssize_t n = ::pread(m_fd, out, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        out += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
+    return ReadFully(m_fd, buffer, size, offset);
 }
 
 void MappedFile::Close() {

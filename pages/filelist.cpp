@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <new>
 #include <unordered_set>
@@ -20,23 +19,6 @@ namespace {
 std::uint32_t ReadLe32(const unsigned char* p) {
     return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
            (std::uint32_t{p[3]} << 24);
-}
-
-// Reads exactly size bytes at offset; false on an error or a short file.
-bool ReadExactly(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
-    auto* out = static_cast<unsigned char*>(buffer);
-    while (size > 0) {
-        const ssize_t got = pread(fd, out, size, static_cast<off_t>(offset));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (got == 0) return false;
-        out += got;
-        size -= static_cast<std::size_t>(got);
-        offset += static_cast<std::uint64_t>(got);
-    }
-    return true;
 }
 
 // The name field up to its first NUL (the whole field when it has none).
@@ -73,7 +55,7 @@ bool CFileList::Load(const engine::CorpusFolder& folder, const std::string& base
     }
 
     unsigned char fixed[kRecordsOffset];
-    if (headerSize < kRecordsOffset || !ReadExactly(m_headerFd, fixed, sizeof fixed, 0)) {
+    if (headerSize < kRecordsOffset || !engine::ReadFully(m_headerFd, fixed, sizeof fixed, 0)) {
         Close();
         return false;
     }
@@ -132,7 +114,7 @@ bool CFileList::FindPage(std::uint32_t firstRecord, std::uint32_t pageNo,
     for (std::uint32_t first = firstRecord; first < count;) {
         const std::size_t n = std::min<std::size_t>(perChunk, count - first);
         chunk.resize(n * recordSize);
-        if (!ReadExactly(m_headerFd, chunk.data(), chunk.size(), RecordOffset(first))) {
+        if (!engine::ReadFully(m_headerFd, chunk.data(), chunk.size(), RecordOffset(first))) {
             recordIndex = first;
             return false;
         }
@@ -154,8 +136,8 @@ bool CFileList::FindPage(std::uint32_t firstRecord, std::uint32_t pageNo,
 bool CFileList::ReadRecord(std::uint32_t recordIndex, Record& record) const {
     if (!m_loaded || recordIndex >= RecordCount()) return false;
     unsigned char numbers[8];
-    if (!ReadExactly(m_headerFd, numbers, sizeof numbers,
-                     RecordOffset(recordIndex) + static_cast<std::uint64_t>(m_nameWidth))) {
+    if (!engine::ReadFully(m_headerFd, numbers, sizeof numbers,
+                           RecordOffset(recordIndex) + static_cast<std::uint64_t>(m_nameWidth))) {
         return false;
     }
     const std::uint32_t endOffset = ReadLe32(numbers);
@@ -170,7 +152,7 @@ bool CFileList::ReadRecord(std::uint32_t recordIndex, Record& record) const {
 bool CFileList::ReadName(std::uint32_t recordIndex, std::string& name) const {
     if (!m_loaded || recordIndex >= RecordCount()) return false;
     std::string field(static_cast<std::size_t>(m_nameWidth), '\0');
-    if (!ReadExactly(m_headerFd, field.data(), field.size(), RecordOffset(recordIndex))) {
+    if (!engine::ReadFully(m_headerFd, field.data(), field.size(), RecordOffset(recordIndex))) {
         return false;
     }
     name = NameOfField(field.data(), field.size());
@@ -185,7 +167,8 @@ bool CFileList::ReadPageBytes(const Record& record, std::string& page) const {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (!ReadExactly(m_contentFd, bytes.data(), bytes.size(), record.endOffset - record.length)) {
+    if (!engine::ReadFully(m_contentFd, bytes.data(), bytes.size(),
+                           record.endOffset - record.length)) {
         return false;
     }
     for (char& c : bytes) c = static_cast<char>(static_cast<unsigned char>(c) ^ kScrambleKey);

@@ -74,7 +74,7 @@ std::string EscapedName(const std::string& name) {
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
-            char code[5];
+            char code[8];
             std::snprintf(code, sizeof code, "\\x%02X", byte);
             out += code;
         } else {

@@ -55,7 +55,7 @@ std::string NameField(const Json& object, const char* key) {
     std::string name = StringField(Field(object, key, ""), key, "");
     // A name is one line of the catalogue listing and one label of the tree.
     if (const char32_t control = FirstControlCharacter(name); control != kNoControl) {
-        char code[8];
+        char code[16];
         std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(control));
         throw LineFault{"\"" + std::string(key) + "\" holds the control character U+" + code +
                         "; names must not hold control characters"};
