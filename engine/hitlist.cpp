@@ -48,7 +48,10 @@ void HitList::Merge(MergeMode mode, const std::vector<std::uint32_t>& pages,
         for (std::size_t k = 0; k < pages.size(); ++k) {
             while (sorted != sortedEnd && sorted->first < pages[k]) ++sorted;
             if (sorted != sortedEnd && sorted->first == pages[k]) {
-                if (countHits) m_hitCounts[sorted->second] += counts[k];
+                if (countHits) {
+                    std::uint32_t& count = m_hitCounts[sorted->second];
+                    count = SaturatingHitSum(count, counts[k]);
+                }
             } else {
                 m_hitPages.push_back(pages[k]);
                 if (countHits) m_hitCounts.push_back(counts[k]);
@@ -66,7 +69,8 @@ void HitList::Merge(MergeMode mode, const std::vector<std::uint32_t>& pages,
         if (sorted == sortedEnd) break;
         if (sorted->first != pages[k]) continue;
         m_keptPages.push_back(pages[k]);
-        if (countHits) m_keptCounts.push_back(counts[k] + m_hitCounts[sorted->second]);
+        if (countHits)
+            m_keptCounts.push_back(SaturatingHitSum(counts[k], m_hitCounts[sorted->second]));
     }
     m_hitPages.swap(m_keptPages);
     m_hitCounts.swap(m_keptCounts);

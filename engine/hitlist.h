@@ -7,11 +7,24 @@
 // search allocates nothing once the arrays have grown.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 namespace engine {
+
+// A page's hit count never passes this: sums and repeats saturate here, so
+// that a count read as a signed 32-bit number is never negative.
+inline constexpr std::uint32_t kMaxHitCount = 0x7FFFFFFF;
+
+inline std::uint32_t SaturatingHitSum(std::uint64_t a, std::uint64_t b) {
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(a + b, kMaxHitCount));
+}
+
+inline std::uint32_t SaturatingHitProduct(std::uint64_t a, std::uint64_t b) {
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(a * b, kMaxHitCount));
+}
 
 // How one term's pages are folded into the hit list.
 enum MergeMode { Replace = 0, Union = 1, Intersect = 2 };
@@ -27,6 +40,7 @@ class HitList {
     //             appended in the term's order;
     //   Intersect only the term's pages already listed stay, in the term's
     //             order, each with the sum of both counts.
+    // Counts saturate at kMaxHitCount.
     void Merge(MergeMode mode, const std::vector<std::uint32_t>& pages,
                const std::vector<std::uint32_t>& counts, bool countHits);
 

@@ -14,6 +14,8 @@ constexpr std::uint64_t kTableABytes = 400000;
 constexpr std::uint64_t kTableBBytes = 200000;
 constexpr std::uint64_t kTableCBytes = 400000;
 constexpr std::uint64_t kTableDBytes = 400000;
+// Blocks of a postings file under 4 GiB.
+constexpr std::uint64_t kMaxBlockCount = (std::uint64_t{1} << 32) / kBlockSize;
 
 const char* ScopeSuffix(int scope) {
     if (scope == Content) return "_content";
@@ -47,6 +49,8 @@ const char* SearchStatusMessage(SearchStatus status) {
             return "検索語が長すぎます。一つの検索語は318字以内にしてください。";
         case SearchStatus::TooManyParts:
             return "一つの検索語の文字数、または「*」で区切った部分の数が300を超えています。";
+        case SearchStatus::TooManyTerms:
+            return "検索語が多すぎます。一度に検索できる語は64個までです。";
     }
     return "";
 }
@@ -56,17 +60,30 @@ CIndex::CIndex() = default;
 CIndex::~CIndex() { Unload(); }
 
 bool CIndex::Load(const std::string& dataDir, const std::string& baseName, int scope) {
+    CorpusFolder folder;
+    if (!folder.Open(dataDir)) {
+        Unload();
+        m_variants.Clear();
+        m_hits.Clear();
+        return false;
+    }
+    return Load(folder, baseName, scope);
+}
+
+bool CIndex::Load(const CorpusFolder& folder, const std::string& baseName, int scope) {
     Unload();
-    m_variants.Load(dataDir);
+    m_variants.Load(folder);
     // The pages of the previous search belong to another scope; the counts go
     // with them so that the two arrays stay the same length.
     m_hits.Clear();
 
-    const std::string stem = dataDir + "/" + baseName + ScopeSuffix(scope);
+    const std::string stem = baseName + ScopeSuffix(scope);
     MappedFile header;
-    if (!header.Open(stem + "-idx.h") || header.Size() < kHeaderTablesSize) return false;
+    if (!header.Open(folder, stem + "-idx.h") || header.Size() < kHeaderTablesSize) return false;
+    // Table E has one entry per postings block, and the postings file holds
+    // fewer than 4 GiB: a longer table is not an index header.
     const std::uint64_t blockCount = (header.Size() - kHeaderTablesSize) / 4;
-    if (blockCount > 0xFFFFFFFFu) return false;
+    if (blockCount > kMaxBlockCount) return false;
     try {
         m_firstBlock.resize(kCodeCount);
         m_auxWords.resize(kCodeCount);
@@ -85,8 +102,9 @@ bool CIndex::Load(const std::string& dataDir, const std::string& baseName, int s
                       header.ReadAt(kHeaderTablesSize, m_nextBlock.data(), m_nextBlock.size() * 4);
     header.Close();
     m_blockCount = static_cast<std::uint32_t>(blockCount);
-    if (!read || !m_postings.Open(stem + "-idx.m") || !m_postings.Map() ||
-        !m_list.Load(dataDir, baseName)) {
+    if (!read || !m_postings.Open(folder, stem + "-idx.m") ||
+        m_postings.Size() >= kMaxBlockCount * kBlockSize || !m_postings.Map() ||
+        !m_list.Load(folder, baseName)) {
         Unload();
         return false;
     }
@@ -183,6 +201,14 @@ int CIndex::CountTerms(std::u16string_view query) const {
 
 SearchStatus CIndex::CheckQuery(std::u16string_view query) {
     if (CountTerms(query) == 0) return SearchStatus::Refused;
+    std::vector<std::u16string_view>& texts = m_termTexts;
+    texts.clear();
+    ForEachTerm(query, [&texts](std::u16string_view term) { texts.push_back(term); });
+    std::sort(texts.begin(), texts.end());
+    if (std::unique(texts.begin(), texts.end()) - texts.begin() >
+        static_cast<std::ptrdiff_t>(kMaxQueryTerms)) {
+        return SearchStatus::TooManyTerms;
+    }
     SearchStatus status = SearchStatus::Ok;
     ForEachTerm(query, [this, &status](std::u16string_view term) {
         if (status != SearchStatus::Ok) return;
@@ -353,7 +379,7 @@ int CIndex::RunTerm(std::u16string_view term, MergeMode mode, bool countHits, bo
         return 0;
     }
     if (repeats > 1) {
-        for (std::uint32_t& count : m_termCounts) count *= repeats;
+        for (std::uint32_t& count : m_termCounts) count = SaturatingHitProduct(count, repeats);
     }
     if (within != nullptr && mode == Intersect) {
         // The term ran on the listed pages only: what it found is the
@@ -361,7 +387,7 @@ int CIndex::RunTerm(std::u16string_view term, MergeMode mode, bool countHits, bo
         const std::vector<std::uint32_t>& at = m_matcher.WithinAt();
         if (countHits) {
             for (std::size_t k = 0; k < m_termCounts.size(); ++k)
-                m_termCounts[k] += m_hits.m_hitCounts[at[k]];
+                m_termCounts[k] = SaturatingHitSum(m_termCounts[k], m_hits.m_hitCounts[at[k]]);
         }
         m_hits.Adopt(m_termPages, m_termCounts, countHits);
         return m_hits.m_hitPageCount;

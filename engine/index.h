@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/corpusfolder.h"
 #include "engine/hitlist.h"
 #include "engine/indexcode.h"
 #include "engine/mappedfile.h"
@@ -42,7 +43,13 @@ enum class SearchStatus {
                    // than space, '*' and '?': the hit list is unchanged
     TermTooLong,   // a term exceeds 319 code units after normalisation
     TooManyParts,  // a term needs more than 300 cursors or segments
+    TooManyTerms,  // more than kMaxQueryTerms different terms
 };
+
+// Different terms one query may hold: each term is a pass over its
+// characters' postings, and the bound keeps any query's work bounded (a term
+// repeated counts once).
+inline constexpr std::size_t kMaxQueryTerms = 64;
 
 // The message a user should see for a status other than Ok.
 const char* SearchStatusMessage(SearchStatus status);
@@ -58,6 +65,11 @@ class CIndex {
     // the variant table first (a missing one leaves it empty). False when a
     // file is missing, unreadable, too short or unmappable, or the page store
     // does not load: the index is then unloaded. Empties the hit pages.
+    // The header's table E may not list more blocks than a postings file
+    // under 4 GiB holds, and the postings file must be under 4 GiB. Every
+    // file is opened through one folder handle (see CorpusFolder), so one
+    // Load never mixes two corpora; the dataDir form opens the folder first.
+    bool Load(const CorpusFolder& folder, const std::string& baseName, int scope);
     bool Load(const std::string& dataDir, const std::string& baseName, int scope);
     void Unload();
     bool IsLoaded() const;
@@ -102,6 +114,10 @@ class CIndex {
     int SearchOr(std::u16string& query, bool countHits, bool useVariants);
     int SearchTerm(std::u16string_view term, MergeMode mode, bool countHits, bool useVariants);
     SearchStatus LastStatus() const;
+    // Checks every term of a query (or of the keywords a page is composed
+    // with) as a search would, changing nothing. Ok, or the reason the query
+    // is refused.
+    SearchStatus CheckQuery(std::u16string_view query);
     // Whether the last SearchAnd / SearchOr (or the SearchTerm calls since)
     // met damaged postings; the result then lacks what lay beyond the damage.
     bool PostingsDamaged() const;
@@ -118,9 +134,6 @@ class CIndex {
     void SetEntryTableBudget(std::size_t bytes);
 
   private:
-    // Checks every term of a query against the fixed arrays before anything
-    // is changed. Ok, or the reason the query is refused.
-    SearchStatus CheckQuery(std::u16string_view query);
     int RunQuery(std::u16string& query, bool isAnd, bool countHits, bool useVariants);
     // The AND search of the distinct terms, rarest first.
     std::int64_t RunAndTerms(bool countHits, bool useVariants);

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <utility>
 
 namespace engine {
 
@@ -14,15 +14,24 @@ MappedFile::~MappedFile() { Close(); }
 
 bool MappedFile::Open(const std::string& path) {
     Close();
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) return false;
-    struct stat info {};
-    if (::flock(m_fd, LOCK_SH | LOCK_NB) != 0 || ::fstat(m_fd, &info) != 0 ||
-        !S_ISREG(info.st_mode)) {
-        Close();
-        return false;
-    }
-    m_size = static_cast<std::uint64_t>(info.st_size);
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    std::uint64_t size = 0;
+    if (!file.IsOpen() || !IsRegularFile(file.Get(), size)) return false;
+    return Lock(std::move(file), size);
+}
+
+bool MappedFile::Open(const CorpusFolder& folder, std::string_view name) {
+    Close();
+    std::uint64_t size = 0;
+    FileHandle file = folder.OpenFile(name, size);
+    if (!file.IsOpen()) return false;
+    return Lock(std::move(file), size);
+}
+
+bool MappedFile::Lock(FileHandle file, std::uint64_t size) {
+    if (::flock(file.Get(), LOCK_SH | LOCK_NB) != 0) return false;
+    m_fd = file.Release();
+    m_size = size;
     return true;
 }
 
@@ -35,16 +44,7 @@ bool MappedFile::Map() {
 }
 
 bool MappedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
-    auto* out = static_cast<char*>(buffer);
-    while (size > 0) {
-        const ssize_t n = ::pread(m_fd, out, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        out += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
+    return ReadFully(m_fd, buffer, size, offset);
 }
 
 void MappedFile::Close() {

@@ -2,12 +2,16 @@
 // (flock LOCK_SH) and, on request, mapped read-only in whole. Any number of
 // readers may hold one file at once; a writer holding an exclusive lock makes
 // Open fail instead of waiting. Closing releases the mapping, the lock and
-// the descriptor.
+// the descriptor. Files are opened with O_NONBLOCK, so a FIFO in a file's
+// place cannot block, and refused unless they are regular files.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "engine/corpusfolder.h"
 
 namespace engine {
 
@@ -21,6 +25,8 @@ class MappedFile {
     // Opens and locks the file. False when it is missing, unreadable or held
     // exclusively by another process.
     bool Open(const std::string& path);
+    // The same for a file of an open corpus folder (see CorpusFolder).
+    bool Open(const CorpusFolder& folder, std::string_view name);
     // Maps the whole open file. False for an empty file or a failed mapping.
     bool Map();
     // Reads exactly size bytes from offset into buffer. False on a short read.
@@ -32,6 +38,9 @@ class MappedFile {
     const std::uint8_t* Data() const { return m_data; }
 
   private:
+    // Takes the shared lock on an open regular file of the given length.
+    bool Lock(FileHandle file, std::uint64_t size);
+
     int m_fd = -1;
     std::uint64_t m_size = 0;
     const std::uint8_t* m_data = nullptr;

@@ -1,7 +1,6 @@
 #include "engine/varianttable.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <new>
 
 #include "engine/indexcode.h"
 
@@ -55,32 +54,29 @@ void ForEachPiece(std::string_view text, char separator, F f) {
     }
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    content.clear();
-    char buffer[65536];
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0) break;
-        content.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return ok;
-}
-
 }  // namespace
 
 bool VariantTable::Load(const std::string& dataDir) {
+    CorpusFolder folder;
+    if (!folder.Open(dataDir)) {
+        Clear();
+        return false;
+    }
+    return Load(folder);
+}
+
+bool VariantTable::Load(const CorpusFolder& folder) {
     Clear();
-    std::string content;
-    if (!ReadWholeFile(dataDir + "/yitizi.txt", content)) return false;
-    Parse(content);
+    // The cap bounds what the table may cost; a process short of memory
+    // still gets an empty table rather than an abort.
+    try {
+        std::string content;
+        if (!folder.ReadFile("yitizi.txt", kMaxFileBytes, content)) return false;
+        Parse(content);
+    } catch (const std::bad_alloc&) {
+        Clear();
+        return false;
+    }
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/corpusfolder.h"
 #include "pages/filelist.h"
 
 namespace engine {
@@ -23,9 +24,15 @@ class VariantTable {
   public:
     using Group = std::vector<std::uint32_t>;
 
-    // Replaces the table by the groups of the file <dataDir>/yitizi.txt. A
-    // file that cannot be read leaves the table empty; returns whether it was
-    // read.
+    // The longest yitizi.txt read: the 11,935 groups that can have a code,
+    // each a line of a few hundred bytes, fit well within it.
+    static constexpr std::uint64_t kMaxFileBytes = 8u << 20;
+
+    // Replaces the table by the groups of yitizi.txt in the folder. A file
+    // that cannot be read, is not a regular file or is longer than
+    // kMaxFileBytes leaves the table empty; returns whether it was read.
+    bool Load(const CorpusFolder& folder);
+    // The same after opening the folder dataDir.
     bool Load(const std::string& dataDir);
     // Replaces the table by the groups that the given file content describes.
     void Parse(std::string_view content);

@@ -1,12 +1,10 @@
 #include "pages/filelist.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+#include <new>
 #include <unordered_set>
 
 #include "engine/codeconverter.h"
@@ -23,42 +21,6 @@ std::uint32_t ReadLe32(const unsigned char* p) {
            (std::uint32_t{p[3]} << 24);
 }
 
-// Reads exactly size bytes at offset; false on an error or a short file.
-bool ReadExactly(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
-    auto* out = static_cast<unsigned char*>(buffer);
-    while (size > 0) {
-        const ssize_t got = pread(fd, out, size, static_cast<off_t>(offset));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (got == 0) return false;
-        out += got;
-        size -= static_cast<std::size_t>(got);
-        offset += static_cast<std::uint64_t>(got);
-    }
-    return true;
-}
-
-// Opens a regular file for reading and gives its size; -1 on failure.
-int OpenRegular(const std::string& path, std::uint64_t& size) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    size = static_cast<std::uint64_t>(st.st_size);
-    return fd;
-}
-
-std::string JoinPath(const std::string& dir, const std::string& name) {
-    if (dir.empty()) return name;
-    if (dir.back() == '/') return dir + name;
-    return dir + "/" + name;
-}
-
 // The name field up to its first NUL (the whole field when it has none).
 std::string_view NameOfField(const char* field, std::size_t width) {
     const void* nul = std::memchr(field, 0, width);
@@ -72,24 +34,34 @@ CFileList::CFileList() = default;
 CFileList::~CFileList() { Close(); }
 
 bool CFileList::Load(const std::string& dataDir, const std::string& baseName) {
+    engine::CorpusFolder folder;
+    if (!folder.Open(dataDir)) {
+        Close();
+        return false;
+    }
+    return Load(folder, baseName);
+}
+
+bool CFileList::Load(const engine::CorpusFolder& folder, const std::string& baseName) {
     Close();
     std::uint64_t headerSize = 0;
     std::uint64_t contentSize = 0;
-    m_headerFd = OpenRegular(JoinPath(dataDir, baseName + "-fl.h"), headerSize);
+    m_headerFd = folder.OpenFile(baseName + "-fl.h", headerSize).Release();
     if (m_headerFd < 0) return false;
-    m_contentFd = OpenRegular(JoinPath(dataDir, baseName + "-fl.cnt"), contentSize);
+    m_contentFd = folder.OpenFile(baseName + "-fl.cnt", contentSize).Release();
     if (m_contentFd < 0) {
         Close();
         return false;
     }
 
     unsigned char fixed[kRecordsOffset];
-    if (headerSize < kRecordsOffset || !ReadExactly(m_headerFd, fixed, sizeof fixed, 0)) {
+    if (headerSize < kRecordsOffset || !engine::ReadFully(m_headerFd, fixed, sizeof fixed, 0)) {
         Close();
         return false;
     }
     const auto nameWidth = static_cast<std::int32_t>(ReadLe32(fixed + 4));
-    if (nameWidth <= 0 || nameWidth > kMaxNameWidth) {
+    if (nameWidth <= 0 || nameWidth > kMaxNameWidth ||
+        (headerSize - kRecordsOffset) / (static_cast<std::uint64_t>(nameWidth) + 8) > kMaxRecords) {
         Close();
         return false;
     }
@@ -142,7 +114,7 @@ bool CFileList::FindPage(std::uint32_t firstRecord, std::uint32_t pageNo,
     for (std::uint32_t first = firstRecord; first < count;) {
         const std::size_t n = std::min<std::size_t>(perChunk, count - first);
         chunk.resize(n * recordSize);
-        if (!ReadExactly(m_headerFd, chunk.data(), chunk.size(), RecordOffset(first))) {
+        if (!engine::ReadFully(m_headerFd, chunk.data(), chunk.size(), RecordOffset(first))) {
             recordIndex = first;
             return false;
         }
@@ -164,8 +136,8 @@ bool CFileList::FindPage(std::uint32_t firstRecord, std::uint32_t pageNo,
 bool CFileList::ReadRecord(std::uint32_t recordIndex, Record& record) const {
     if (!m_loaded || recordIndex >= RecordCount()) return false;
     unsigned char numbers[8];
-    if (!ReadExactly(m_headerFd, numbers, sizeof numbers,
-                     RecordOffset(recordIndex) + static_cast<std::uint64_t>(m_nameWidth))) {
+    if (!engine::ReadFully(m_headerFd, numbers, sizeof numbers,
+                           RecordOffset(recordIndex) + static_cast<std::uint64_t>(m_nameWidth))) {
         return false;
     }
     const std::uint32_t endOffset = ReadLe32(numbers);
@@ -180,7 +152,7 @@ bool CFileList::ReadRecord(std::uint32_t recordIndex, Record& record) const {
 bool CFileList::ReadName(std::uint32_t recordIndex, std::string& name) const {
     if (!m_loaded || recordIndex >= RecordCount()) return false;
     std::string field(static_cast<std::size_t>(m_nameWidth), '\0');
-    if (!ReadExactly(m_headerFd, field.data(), field.size(), RecordOffset(recordIndex))) {
+    if (!engine::ReadFully(m_headerFd, field.data(), field.size(), RecordOffset(recordIndex))) {
         return false;
     }
     name = NameOfField(field.data(), field.size());
@@ -188,8 +160,15 @@ bool CFileList::ReadName(std::uint32_t recordIndex, std::string& name) const {
 }
 
 bool CFileList::ReadPageBytes(const Record& record, std::string& page) const {
-    std::string bytes(record.length, '\0');
-    if (!ReadExactly(m_contentFd, bytes.data(), bytes.size(), record.endOffset - record.length)) {
+    // A damaged record may name a length no process can hold: a failed read.
+    std::string bytes;
+    try {
+        bytes.resize(record.length);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (!engine::ReadFully(m_contentFd, bytes.data(), bytes.size(),
+                           record.endOffset - record.length)) {
         return false;
     }
     for (char& c : bytes) c = static_cast<char>(static_cast<unsigned char>(c) ^ kScrambleKey);

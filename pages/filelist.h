@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/corpusfolder.h"
+
 namespace pages {
 
 // Every stored byte is the page byte XOR this key.
@@ -28,6 +30,9 @@ inline constexpr std::int32_t kDefaultNameWidth = 100;
 inline constexpr std::int32_t kBuilderNameWidth = 32;
 // Widest name field a header may declare; a wider one marks a damaged header.
 inline constexpr std::int32_t kMaxNameWidth = 4096;
+// Most records a store may hold: record indexes are packed numbers of the
+// postings, which go up to 4,194,303.
+inline constexpr std::uint64_t kMaxRecords = 4194304;
 
 // Variant widening for the composer: for each UTF-16 unit of a keyword
 // string, in order, the units it may be replaced by (a unit outside every
@@ -41,10 +46,14 @@ class CFileList {
     CFileList(const CFileList&) = delete;
     CFileList& operator=(const CFileList&) = delete;
 
-    // Closes any open pair, then opens <dataDir>/<baseName>-fl.h and -fl.cnt
-    // and reads the header. False when either file cannot be opened or is not
-    // a regular file, the header is shorter than its 268 fixed bytes, or its
-    // name width is not in 1..kMaxNameWidth; the store is then not loaded.
+    // Closes any open pair, then opens <baseName>-fl.h and -fl.cnt of the
+    // folder (see engine::CorpusFolder) and reads the header. False when
+    // either file cannot be opened or is not a regular file, the header is
+    // shorter than its 268 fixed bytes, its name width is not in
+    // 1..kMaxNameWidth, or it holds more than kMaxRecords records; the store
+    // is then not loaded.
+    bool Load(const engine::CorpusFolder& folder, const std::string& baseName);
+    // The same after opening the folder dataDir.
     bool Load(const std::string& dataDir, const std::string& baseName);
     void Close();
     bool IsLoaded() const;

@@ -1,9 +1,8 @@
 #include "panel/catalogue.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <utility>
@@ -25,18 +24,14 @@ struct FileBytes {
     bool readFailed = false;
 };
 
-bool ReadCapped(const std::string& path, std::size_t limit, FileBytes& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    const bool regular = S_ISREG(info.st_mode);
+bool ReadCapped(const engine::CorpusFolder& folder, const std::string& name, std::size_t limit,
+                FileBytes& out) {
+    std::uint64_t size = 0;
+    const engine::FileHandle fd = folder.OpenFile(name, size);
+    if (!fd.IsOpen()) return false;
     char buffer[65536];
     while (out.bytes.size() <= limit) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             out.readFailed = true;
@@ -45,10 +40,7 @@ bool ReadCapped(const std::string& path, std::size_t limit, FileBytes& out) {
         if (got == 0) break;
         out.bytes.append(buffer, static_cast<std::size_t>(got));
     }
-    out.size = regular && static_cast<std::uint64_t>(info.st_size) > out.bytes.size()
-                   ? static_cast<std::uint64_t>(info.st_size)
-                   : out.bytes.size();
-    ::close(fd);
+    out.size = std::max<std::uint64_t>(size, out.bytes.size());
     return true;
 }
 
@@ -73,6 +65,24 @@ std::string IgnoredPartLine(std::uint64_t totalBytes, bool readFailed, std::size
 }
 
 const CatalogueRecord kEmptyRecord{};
+
+// A name as the listing prints it: a control character (which the builder
+// refuses, but a foreign kvt.dir may hold) becomes \xNN, so that one record
+// is always one line.
+std::string EscapedName(const std::string& name) {
+    std::string out;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02X", byte);
+            out += code;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -105,15 +115,20 @@ void Catalogue::Clear() {
 
 CatalogueLoadResult Catalogue::LoadCatalogue(const std::string& dataDir,
                                              const std::string& listingPath) {
+    engine::CorpusFolder folder;
+    folder.Open(dataDir.empty() ? std::string(".") : dataDir);
+    return LoadCatalogue(folder, listingPath);
+}
+
+CatalogueLoadResult Catalogue::LoadCatalogue(const engine::CorpusFolder& folder,
+                                             const std::string& listingPath) {
     Clear();
     CatalogueLoadResult result;
     // The listing is created first, as an empty file when kvt.dir is missing.
     std::FILE* listing = listingPath.empty() ? nullptr : std::fopen(listingPath.c_str(), "wb");
 
     FileBytes file;
-    const std::string path =
-        dataDir.empty() ? std::string(kCatalogueFileName) : dataDir + "/" + kCatalogueFileName;
-    if (ReadCapped(path, kMaxBytes, file)) {
+    if (ReadCapped(folder, kCatalogueFileName, kMaxBytes, file)) {
         result = LoadRecords(file.bytes);
         result.diagnostic = IgnoredPartLine(file.size, file.readFailed, file.bytes.size());
     }
@@ -197,7 +212,7 @@ std::string Catalogue::ListingLine(const CatalogueRecord& record) {
     std::string line;
     if (record.Level() == 2) line = "\t";
     if (record.Level() == 3) line = "\t\t";
-    line += "name=" + record.Name();
+    line += "name=" + EscapedName(record.Name());
     line += "\tdocID=" + std::to_string(record.DocID());
     line += "\tdocNo=" + std::to_string(record.DocNo());
     line += "\tcurFileName=" + std::to_string(record.CurFileName());

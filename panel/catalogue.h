@@ -28,6 +28,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/corpusfolder.h"
 #include "panel/cataloguerecord.h"
 #include "panel/contentsnode.h"
 
@@ -72,13 +73,18 @@ class Catalogue {
     // empty and opened is false; the listing is still created, empty.
     CatalogueLoadResult LoadCatalogue(const std::string& dataDir,
                                       const std::string& listingPath = kCatalogueListingName);
+    // The same with kvt.dir read through an open corpus folder (a regular
+    // file only), so that it comes from the same corpus as the index.
+    CatalogueLoadResult LoadCatalogue(const engine::CorpusFolder& folder,
+                                      const std::string& listingPath = kCatalogueListingName);
     // Replaces the catalogue with the records held in bytes (the content of a
     // kvt.dir); opened is true. Writes no listing.
     CatalogueLoadResult LoadRecords(std::string_view bytes);
 
     // The kvt.txt listing of the loaded records: per record the prefix (one
     // tab for level 2, two for level 3) and
-    // "name=%s\tdocID=%d\tdocNo=%d\tcurFileName=%d\n".
+    // "name=%s\tdocID=%d\tdocNo=%d\tcurFileName=%d\n"; a control character
+    // in a name prints as \xNN, so that every record is one line.
     std::string ListingText() const;
     static std::string ListingLine(const CatalogueRecord& record);
 

@@ -38,11 +38,12 @@ QString VariantSummary(const engine::KwicQuery& query, std::span<const engine::K
 
 }  // namespace
 
-void ShowSummary(QLabel& label, std::span<const SearchNodeTag> rows, const QString& variants) {
+void ShowSummary(QLabel& label, std::span<const SearchNodeTag> rows, const QString& variants,
+                 bool incomplete) {
     std::int64_t places = 0;
     for (const SearchNodeTag& row : rows) places += row.hits;
-    const QString summary =
-        QString::fromStdString(ResultSummaryText(static_cast<std::int64_t>(rows.size()), places));
+    const QString summary = QString::fromStdString(
+        ResultSummaryText(static_cast<std::int64_t>(rows.size()), places, incomplete));
     label.setText(variants.isEmpty() ? summary : summary + QStringLiteral("　") + variants);
     label.setToolTip(variants);
 }

@@ -32,6 +32,7 @@ QString FillContextColumn(CSortListCtrl& list, engine::CIndex& index, std::u16st
 
 // The summary line "全部で N 頁で、M 箇所でした。" of rows, followed by the
 // variant summary when there is one (also the label's tooltip, in full).
-void ShowSummary(QLabel& label, std::span<const SearchNodeTag> rows, const QString& variants);
+void ShowSummary(QLabel& label, std::span<const SearchNodeTag> rows, const QString& variants,
+                 bool incomplete = false);
 
 }  // namespace panel

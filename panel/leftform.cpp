@@ -73,7 +73,8 @@ CLeftForm::CLeftForm(Services services, QWidget* parent)
     setObjectName(QStringLiteral("CLeftForm"));
     setFont(FormFont());
     m_pageDisplay.Prepare(m_services.tempRoot);
-    if (!m_index.Load(m_services.dataDir, kIndexBaseName, engine::Full)) {
+    m_folder.Open(m_services.dataDir);
+    if (!m_index.Load(m_folder, kIndexBaseName, engine::Full)) {
         Notify(kDataOpenFailedMessage);
     }
     BuildControls();
@@ -192,8 +193,7 @@ void CLeftForm::OnInitialUpdate() {
 }
 
 void CLeftForm::LoadCatalogueTree() {
-    const CatalogueLoadResult result =
-        m_catalogue.LoadCatalogue(m_services.dataDir, m_services.listingPath);
+    const CatalogueLoadResult result = m_catalogue.LoadCatalogue(m_folder, m_services.listingPath);
     if (!result.opened) Notify(QString::fromUtf8(kCatalogueMissingMessage));
 
     QIcon icon;
@@ -329,7 +329,9 @@ void CLeftForm::FillResultPage() {
                              row.page, row.recordIndex);
     }
     ShowSummary(*m_summary, m_rows,
-                FillContextColumn(*m_resultList, m_index, m_keyword, m_textLayer, m_variants));
+                FillContextColumn(*m_resultList, m_index, m_listed.keyword, m_listed.textLayer,
+                                  m_listed.variants),
+                m_listDamaged);
     m_resultList->FitColumns();
 }
 
@@ -359,7 +361,7 @@ void CLeftForm::OnResultPageEdited() {
 
 void CLeftForm::ReloadIndex(int scope, int textLayer) {
     m_index.Unload();
-    if (!m_index.Load(m_services.dataDir, kIndexBaseName, scope)) Notify(kDataOpenFailedMessage);
+    if (!m_index.Load(m_folder, kIndexBaseName, scope)) Notify(kDataOpenFailedMessage);
     m_textLayer = textLayer;
     emit stateChanged();
 }

@@ -167,6 +167,10 @@ class CLeftForm : public QWidget {
     void WatchEnterKey(QWidget* widget);
 
     Services m_services;
+    // The corpus folder opened at start; every later load (scope switches,
+    // the catalogue) reads through it, so the window keeps this corpus even
+    // when a rebuild puts another in its place.
+    engine::CorpusFolder m_folder;
     engine::CIndex m_index;
     Catalogue m_catalogue;
     CPageDisplay m_pageDisplay;
@@ -175,6 +179,8 @@ class CLeftForm : public QWidget {
     ResultPaging m_paging;
     std::u16string m_keyword;
     ListedSearch m_listed;
+    // The listed search met damaged postings: its summary says it is incomplete.
+    bool m_listDamaged = false;
     int m_andOr = 0;
     int m_scopeRadio = 0;
     bool m_variants = true;

@@ -89,10 +89,12 @@ void CLeftForm::OnSearch() {
     const std::int64_t total = BuildRows(scope, std::span<const std::uint32_t>(pages),
                                          std::span<const std::uint32_t>(counts), m_rows);
     m_paging.Reset(m_rows.size());
-    m_summary->setText(
-        QString::fromStdString(ResultSummaryText(static_cast<std::int64_t>(m_rows.size()), total)));
+    m_listDamaged = m_index.PostingsDamaged();
+    m_summary->setText(QString::fromStdString(
+        ResultSummaryText(static_cast<std::int64_t>(m_rows.size()), total, m_listDamaged)));
     LayoutPaging();
     FillResultPage();
+    if (m_listDamaged) Notify(QString::fromUtf8(kDamagedIndexMessage));
     m_and->setChecked(m_andOr == 0);
     m_or->setChecked(m_andOr == 1);
     m_variantsBox->setChecked(m_variants);

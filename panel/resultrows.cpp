@@ -193,9 +193,9 @@ std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32
     return total;
 }
 
-std::string ResultSummaryText(std::int64_t rowCount, std::int64_t places) {
+std::string ResultSummaryText(std::int64_t rowCount, std::int64_t places, bool incomplete) {
     return "全部で " + std::to_string(rowCount) + " 頁で、" + std::to_string(places) +
-           " 箇所でした。";
+           " 箇所でした。" + (incomplete ? kIncompleteMark : "");
 }
 
 }  // namespace panel

@@ -44,7 +44,14 @@ std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32
                        std::span<const std::uint32_t> hitPlaces, std::vector<SearchNodeTag>& rows,
                        RowLookup lookup = RowLookup::Indexed);
 
-// "全部で %d 頁で、%d 箇所でした。" with the number of rows and hit places.
-std::string ResultSummaryText(std::int64_t rowCount, std::int64_t places);
+// "全部で %d 頁で、%d 箇所でした。" with the number of rows and hit places;
+// when the search met damaged index files, followed by kIncompleteMark.
+std::string ResultSummaryText(std::int64_t rowCount, std::int64_t places, bool incomplete = false);
+
+// Marks the summary of a search that met damaged index files.
+inline constexpr const char* kIncompleteMark = "（索引の損傷のため不完全）";
+// Shown once for a search that met damaged index files.
+inline constexpr const char* kDamagedIndexMessage =
+    "索引ファイルが損傷しています。検索結果は不完全です。データを作り直してください。";
 
 }  // namespace panel

@@ -7,12 +7,13 @@
 #
 #   tools/run-fuzzers.sh SECONDS [TARGET...]
 #
-# Targets: catalogue composer highlight indexfiles pagestore query variants
+# Targets: catalogue composer corpusopen highlight indexfiles pagestore query
+# variants
 # (all of them when none is named). Exit status 1 when a target found
 # something, 2 on a usage or build error.
 set -u
 
-ALL_TARGETS="catalogue composer highlight indexfiles pagestore query variants"
+ALL_TARGETS="catalogue composer corpusopen highlight indexfiles pagestore query variants"
 
 if [ $# -lt 1 ] || ! [ "$1" -gt 0 ] 2>/dev/null; then
     echo "usage: $0 SECONDS [TARGET...]" >&2

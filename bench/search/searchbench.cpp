@@ -1,6 +1,8 @@
 // Search speed over one corpus: single characters (frequent and rare),
 // phrases of 2, 4 and 7 characters, a phrase of rare characters, '?' and '*'
-// terms, and AND / OR of two terms. The queries are picked from the loaded
+// terms, AND / OR of two terms, and the largest queries accepted (limit/: as
+// many terms as a query may hold, of frequent characters). The queries are
+// picked from the loaded
 // index and its pages, so any corpus will do.
 //
 //   ORVALE_BENCH_DATA=<corpus folder> bench_search
@@ -185,6 +187,21 @@ std::vector<Query> PickQueries(CIndex& index) {
     add("and/phrases", p2 + U" " + p4);
     add("or/frequent", f1 + U" " + f2, false);
     add("or/phrases", p2 + U" " + p4, false);
+    // The most a query may ask for: kMaxQueryTerms different terms of the
+    // most frequent characters, as pairs, '?' and '*' terms.
+    std::u32string pairs, questions, stars;
+    for (std::size_t i = 0; i < engine::kMaxQueryTerms; ++i) {
+        const std::u32string a = ch(i % 8);
+        const std::u32string b = ch(8 + i / 8);
+        const std::u32string space = i == 0 ? U"" : U" ";
+        pairs += space + a + b;
+        questions += space + a + U"?" + b;
+        stars += space + a + U"*" + b;
+    }
+    add("limit/or-pairs", pairs, false);
+    add("limit/and-pairs", pairs);
+    add("limit/or-question", questions, false);
+    add("limit/or-star", stars, false);
     return queries;
 }
 

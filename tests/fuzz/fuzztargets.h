@@ -28,6 +28,9 @@ int FuzzQuery(const std::uint8_t* data, std::size_t size);
 int FuzzHighlight(const std::uint8_t* data, std::size_t size);
 // The page composer: arbitrary page bytes and keywords.
 int FuzzComposer(const std::uint8_t* data, std::size_t size);
+// Opening a corpus folder: the manifest's identity check and the variant
+// table's size cap.
+int FuzzCorpusOpen(const std::uint8_t* data, std::size_t size);
 
 struct Target {
     std::string_view name;  // also the folder of its seeds and regressions

@@ -216,6 +216,23 @@ def composer_seeds():
         2, "一?三", [2, 1, 0], b"<title>x<TD>" + "一<二>三<".encode() + b"<TD</TD><font"))
 
 
+def corpusopen_input(flags, manifest, extra, table):
+    return u8(flags) + u16(len(manifest)) + manifest + u16(extra) + table
+
+
+def corpusopen_seeds():
+    table = b"4E00,5F0C\n4E8C,5F10\n"
+    stamp = b"stamp " + b"0123456789abcdef" * 2 + b"\n"
+    write("corpusopen", "no-manifest", corpusopen_input(0, b"", 0, table))
+    write("corpusopen", "true-manifest", corpusopen_input(12, b"orvale-corpus 1\n" + stamp, 0, table))
+    write("corpusopen", "length-changed",
+          corpusopen_input(12, b"orvale-corpus 1\n" + stamp, 0x4001, table))
+    write("corpusopen", "foreign-lines",
+          corpusopen_input(4, b"orvale-corpus 1\n" + stamp + b"file Index-fl.h 3 ff\n", 0, table))
+    write("corpusopen", "table-past-cap", corpusopen_input(2, b"", 0, table))
+    write("corpusopen", "table-at-cap", corpusopen_input(1, b"", 0, table))
+
+
 if __name__ == "__main__":
     index_seeds()
     pagestore_seeds()
@@ -224,3 +241,4 @@ if __name__ == "__main__":
     query_seeds()
     highlight_seeds()
     composer_seeds()
+    corpusopen_seeds()

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "engine/corpusfolder.h"
 #include "tests/fuzz/smallcorpus.h"
 
 namespace reliability {
@@ -49,6 +51,27 @@ void CorpusFolder::Patch32(const std::string& name, std::uint64_t offset,
     if (offset + 4 > bytes.size()) throw std::runtime_error("patch beyond the file");
     std::memcpy(bytes.data() + offset, &value, 4);
     Write(name, bytes);
+}
+
+void CorpusFolder::MakeFifo(const std::string& name) const {
+    Remove(name);
+    if (::mkfifo(PathOf(name).c_str(), 0600) != 0) throw std::runtime_error("cannot make a FIFO");
+}
+
+void CorpusFolder::WriteManifest() const {
+    engine::CorpusFolder folder;
+    if (!folder.Open(Dir())) throw std::runtime_error("cannot open the folder");
+    engine::Manifest manifest;
+    manifest.stamp = std::string(32, 'a');
+    for (const auto& entry : std::filesystem::directory_iterator(Dir())) {
+        const std::string name = entry.path().filename().string();
+        std::uint64_t size = 0;
+        std::uint64_t digest = 0;
+        const engine::FileHandle file = folder.OpenFile(name, size);
+        if (!file.IsOpen() || !engine::FileDigest(file.Get(), size, digest)) continue;
+        manifest.files[name] = {size, digest};
+    }
+    Write(engine::kManifestName, engine::ManifestText(manifest));
 }
 
 HangGuard::HangGuard(unsigned seconds) {

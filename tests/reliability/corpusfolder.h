@@ -25,6 +25,10 @@ class CorpusFolder {
     void Truncate(const std::string& name, std::uint64_t size) const;
     // Overwrites 4 bytes at offset with a little-endian value.
     void Patch32(const std::string& name, std::uint64_t offset, std::uint32_t value) const;
+    // Puts a FIFO in the file's place.
+    void MakeFifo(const std::string& name) const;
+    // Writes the manifest orvale-build would write for the files as they are.
+    void WriteManifest() const;
 
   private:
     enginetest::TempDir m_dir;

@@ -55,6 +55,23 @@ std::vector<BadCase> BadCases() {
         {"note not a string", Line(names + R"("pages": [{"runs": [{"note": 1}]}])"), 1, "\"note\""},
         {"name holding U+0000",
          Line(R"("category": "a\u0000b", "title": "t", "volume": "v", )" + onePage), 1, "U+0000"},
+        // Control characters would break the catalogue listing's lines.
+        {"name holding a line feed",
+         kGood + "\n" +
+             Line(R"("category": "甲\nname=偽", "title": "t", "volume": "v", )" + onePage),
+         2, "\"category\" holds the control character U+000A"},
+        {"name holding a tab",
+         Line(R"("category": "c", "title": "a\tb", "volume": "v", )" + onePage), 1,
+         "\"title\" holds the control character U+0009"},
+        {"name holding DEL",
+         Line(R"("category": "c", "title": "t", "volume": "\u007f", )" + onePage), 1, "U+007F"},
+        {"name holding a C1 control",
+         Line(R"("category": "\u0085", "title": "t", "volume": "v", )" + onePage), 1, "U+0085"},
+        // Numbers beyond what the JSON reader holds name themselves.
+        {"first_page 1e400", Line(names + R"("first_page": 1e400, )" + onePage), 1,
+         "out of range: number overflow parsing '1e400'"},
+        {"a number 1e999 in an unknown field",
+         kGood + "\n\n" + Line(names + R"("extra": -1e999, )" + onePage), 3, "'-1e999'"},
         {"positions of one character beyond an entry",
          kGood + "\n" + Line(names + R"("pages": [{"runs": [")" + Repeat("甲", 70000) + R"("]}])"),
          2, "65,535"},

@@ -112,11 +112,13 @@ TEST_F(Cli, PageGivesTheStoredBytesOrTheComposedPage) {
     const RunResult variants = Run({"page", "2", "--keywords", "甲", "--variants"});
     EXPECT_EQ(variants.err, "anchors: 1\n");
 
-    for (const char* separators : {"", " ", "\u3000\u3000"}) {
-        const RunResult empty = Run({"page", "0", "--keywords", separators});
-        EXPECT_EQ(empty.status, 0);
+    // Keywords a search refuses are refused here too.
+    for (const char* refused : {"", " ", "\u3000\u3000", "amp", "甲 a"}) {
+        const RunResult empty = Run({"page", "0", "--keywords", refused});
+        EXPECT_EQ(empty.status, 2) << refused;
         EXPECT_EQ(empty.out, "");
-        EXPECT_EQ(empty.err, "anchors: 0\n");
+        EXPECT_NE(empty.err.find("--keywords '" + std::string(refused) + "'"), std::string::npos)
+            << empty.err;
     }
 }
 
@@ -150,14 +152,22 @@ TEST_F(Cli, ADamagedPageRecordIsAFailedRead) {
     const auto content = dir / "corpus" / "Index-fl.cnt";
     std::filesystem::resize_file(content, std::filesystem::file_size(content) - 10);
     const std::string data = (dir / "corpus").string();
+    // The manifest names the file's true length: the corpus does not open.
+    const RunResult refused = RunProgram(CliExe(), {"--data", data, "page", "1"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "データを開けませんでした。\n");
+    // Without the manifest (another writer's corpus) the damage shows at the
+    // page: its own status and the damaged files named.
+    std::filesystem::remove(dir / "corpus" / "corpus.id");
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"page", "2"}, {"page", "2", "--keywords", "丁"}}) {
         std::vector<std::string> full = {"--data", data};
         full.insert(full.end(), args.begin(), args.end());
         const RunResult run = RunProgram(CliExe(), full);
-        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.status, 3);
         EXPECT_TRUE(run.out.empty());
         EXPECT_NE(run.err.find("cannot be read"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Index-fl.cnt"), std::string::npos) << run.err;
     }
     const RunResult intact = RunProgram(CliExe(), {"--data", data, "page", "1"});
     EXPECT_EQ(intact.status, 0);

@@ -6,6 +6,7 @@
 #include "engine/indexcode.h"
 #include "tools/orvale-build/builderror.h"
 #include "tools/orvale-build/filewriter.h"
+#include "tools/orvale-build/manifestwriter.h"
 #include "tools/orvale-build/packednumber.h"
 #include "tools/orvale-build/storedpage.h"
 #include "tools/orvale-build/utf8.h"
@@ -107,7 +108,8 @@ void CorpusBuilder::ShareGroupStreams(PostingsWriter& index) {
 }
 
 void CorpusBuilder::Finish() {
-    m_store.Finish();
+    const BuildStamp stamp = NewBuildStamp();
+    m_store.Finish(stamp);
     for (auto& index : m_index) {
         ShareGroupStreams(index);
         index.Finish();
@@ -116,6 +118,7 @@ void CorpusBuilder::Finish() {
     FileWriter variants(m_dir + "/yitizi.txt");
     variants.Write(m_variantTable);
     variants.Close();
+    WriteManifest(m_dir, stamp);
 }
 
 }  // namespace build

@@ -1,7 +1,8 @@
-// CorpusBuilder: turns checked source volumes into the ten corpus files in
+// CorpusBuilder: turns checked source volumes into the corpus files in
 // one folder: the page store (Index-fl.h, Index-fl.cnt), the three scopes'
 // indexes (Index, Index_content, Index_desc: -idx.h and -idx.m), the
-// catalogue kvt.dir and the variant table yitizi.txt. Volumes are added in
+// catalogue kvt.dir, the variant table yitizi.txt and the manifest
+// corpus.id. Volumes are added in
 // source order; every page is written and indexed as it arrives, so memory
 // does not grow with the corpus beyond one tail block per character code and
 // scope. Finish writes what can only be known at the end. Owns its writers;
@@ -43,7 +44,8 @@ class CorpusBuilder {
     // characters or an index entry 65,535 bytes; or (I/O) on a write failure.
     void AddVolume(const SourceVolume& volume);
 
-    // Writes the headers, the catalogue and the variant table.
+    // Writes the headers, the catalogue, the variant table and, last, the
+    // manifest with a new build stamp (also written into the page store).
     void Finish();
 
     const BuildCounts& Counts() const { return m_counts; }

@@ -4,17 +4,22 @@
 // line). Exit status: 0 built; 1 a file cannot be read or written; 2 bad
 // arguments or bad input (the message names the source line). No partial
 // corpus is ever left: the files are written into a temporary folder that
-// takes OUTDIR's place only once it is complete.
+// takes OUTDIR's place only once it is complete. That folder,
+// .<OUTDIR name>.build-<pid> beside OUTDIR, is removed when the build fails
+// or is interrupted (SIGINT, SIGTERM, SIGHUP; exit status 128 + the signal),
+// and a later build of the same OUTDIR removes those of killed builds.
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <sstream>
 #include <string>
 
 #include "tools/orvale-build/builderror.h"
 #include "tools/orvale-build/corpusbuilder.h"
+#include "tools/orvale-build/interruptcleanup.h"
 #include "tools/orvale-build/outputfolder.h"
 #include "tools/orvale-build/sourcevolume.h"
 
@@ -92,6 +97,7 @@ void Build(const std::string& sourcePath, const std::string& outDir,
 }  // namespace
 
 int main(int argc, char** argv) {
+    build::InterruptCleanup::Install();
     CLI::App app{"Builds an Orvale corpus folder from a JSON Lines corpus source.", "orvale-build"};
     std::string sourcePath;
     std::string outDir;
@@ -103,7 +109,9 @@ int main(int argc, char** argv) {
                    "variant table (one group of hexadecimal code points per line), copied as "
                    "yitizi.txt");
     app.footer(
-        "Exit status: 0 built, 1 a file cannot be read or written, 2 bad arguments or input.\n");
+        "Exit status: 0 built, 1 a file cannot be read or written (or memory ran out), 2 bad "
+        "arguments or input, 128 + N interrupted by signal N (the unfinished work folder "
+        ".OUTDIR.build-PID beside OUTDIR is removed).\n");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -116,6 +124,9 @@ int main(int argc, char** argv) {
     } catch (const build::BuildError& e) {
         std::cerr << "orvale-build: " << e.what() << std::endl;
         return e.ExitStatus();
+    } catch (const std::bad_alloc&) {
+        std::cerr << "orvale-build: out of memory" << std::endl;
+        return build::kExitIoFailure;
     } catch (const std::exception& e) {
         std::cerr << "orvale-build: " << e.what() << std::endl;
         return build::kExitIoFailure;

@@ -11,13 +11,14 @@
 #include <system_error>
 
 #include "tools/orvale-build/builderror.h"
+#include "tools/orvale-build/interruptcleanup.h"
 
 namespace build {
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<std::string_view, 11> kCorpusFiles = {"Index-fl.h",
+constexpr std::array<std::string_view, 12> kCorpusFiles = {"Index-fl.h",
                                                            "Index-fl.cnt",
                                                            "Index-idx.h",
                                                            "Index-idx.m",
@@ -27,7 +28,8 @@ constexpr std::array<std::string_view, 11> kCorpusFiles = {"Index-fl.h",
                                                            "Index_desc-idx.m",
                                                            "kvt.dir",
                                                            "yitizi.txt",
-                                                           "kvt.txt"};
+                                                           "kvt.txt",
+                                                           "corpus.id"};
 
 [[noreturn]] void FailIo(const std::string& what, const fs::path& path, int error) {
     throw BuildError(kExitIoFailure, what + " " + path.string() + ": " + std::strerror(error));
@@ -74,19 +76,35 @@ OutputFolder::OutputFolder(const std::string& target) {
     std::error_code ec;
     fs::create_directories(parent, ec);
     if (ec) FailIo("cannot create", parent, ec.value());
+    RemoveStaleWorkFolders(parent, name);
     m_temp = parent / ("." + name + ".build-" + std::to_string(::getpid()));
     fs::remove_all(m_temp, ec);
-    if (!fs::create_directory(m_temp, ec))
+    InterruptCleanup::SetWorkFolder(m_temp);
+    if (!fs::create_directory(m_temp, ec)) {
+        InterruptCleanup::SetWorkFolder({});
         FailIo("cannot create", m_temp, ec ? ec.value() : EEXIST);
+    }
 }
 
 OutputFolder::~OutputFolder() {
     if (m_committed) return;
+    auto hold = InterruptCleanup::Hold();
     std::error_code ec;
     fs::remove_all(m_temp, ec);
+    hold.unlock();
+    InterruptCleanup::SetWorkFolder({});
 }
 
 void OutputFolder::Commit() {
+    // A signal during the swap would find the finished corpus (or the old
+    // one) in the work folder's place; it waits until the swap is done.
+    auto hold = InterruptCleanup::Hold();
+    CommitHeld();
+    hold.unlock();
+    InterruptCleanup::SetWorkFolder({});
+}
+
+void OutputFolder::CommitHeld() {
     CheckTarget(m_target);
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(m_target, ec))) {

@@ -6,6 +6,11 @@
 //
 // An existing target is replaced only when it is empty or holds nothing but
 // corpus files, so a mistyped OUTDIR cannot wipe out an unrelated folder.
+//
+// The temporary folder is .<name>.build-<pid> beside the target. It is
+// removed when the build fails, when it is interrupted (SIGINT, SIGTERM,
+// SIGHUP: see InterruptCleanup) and, for a build that was killed outright,
+// by the next build of the same target once that process is gone.
 #pragma once
 
 #include <filesystem>
@@ -31,6 +36,8 @@ class OutputFolder {
     static bool IsCorpusFile(const std::string& name);
 
   private:
+    void CommitHeld();
+
     std::filesystem::path m_target;
     std::filesystem::path m_temp;
     bool m_committed = false;

@@ -46,7 +46,7 @@ std::uint32_t PageStoreWriter::AddPage(std::string_view name, std::string_view p
     return m_count++;
 }
 
-void PageStoreWriter::Finish() {
+void PageStoreWriter::Finish(const BuildStamp& stamp) {
     std::array<std::uint8_t, pages::kRecordsOffset> header{};
     PutU32(header.data(), m_count);
     PutU32(header.data() + 4, kNameWidth);
@@ -58,6 +58,7 @@ void PageStoreWriter::Finish() {
     PutU32(block + 24, static_cast<std::uint32_t>(contentSize));
     PutU32(block + 28, static_cast<std::uint32_t>(contentSize >> 32));
     block[32] = pages::kScrambleKey;
+    std::memcpy(header.data() + engine::kStampOffset, stamp.data(), stamp.size());
     m_content.Close();
     m_header.WriteAt(0, header.data(), header.size());
     m_header.Close();

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "tools/orvale-build/filewriter.h"
+#include "tools/orvale-build/manifestwriter.h"
 
 namespace build {
 
@@ -25,8 +26,9 @@ class PageStoreWriter {
     std::uint32_t PageCount() const { return m_count; }
     std::uint64_t ContentBytes() const { return m_content.Size(); }
 
-    // Writes the header and closes both files. Throws BuildError on failure.
-    void Finish();
+    // Writes the header, with the build stamp at engine::kStampOffset, and
+    // closes both files. Throws BuildError on failure.
+    void Finish(const BuildStamp& stamp);
 
   private:
     FileWriter m_header;

@@ -1,5 +1,6 @@
 #include "tools/orvale-build/sourcevolume.h"
 
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "tools/orvale-build/utf8.h"
@@ -14,6 +15,31 @@ struct LineFault {
     std::string reason;
 };
 
+constexpr char32_t kNoControl = 0xFFFFFFFF;
+
+// The first C0 or C1 control character or DEL of a UTF-8 name, or kNoControl.
+char32_t FirstControlCharacter(std::string_view name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (byte < 0x20 || byte == 0x7F) return byte;
+        // U+0080..U+009F are encoded as C2 80..C2 9F.
+        if (byte == 0xC2 && i + 1 < name.size()) {
+            const auto next = static_cast<unsigned char>(name[i + 1]);
+            if (next >= 0x80 && next <= 0x9F) return next;
+        }
+    }
+    return kNoControl;
+}
+
+// The library's message without its "[json.exception.xxx.nnn] " tag.
+std::string LibraryMessage(const char* text) {
+    std::string what = text;
+    if (const auto end = what.find("] "); what.starts_with("[") && end != std::string::npos) {
+        what.erase(0, end + 2);
+    }
+    return what;
+}
+
 const Json& Field(const Json& object, const char* key, const std::string& where) {
     const auto it = object.find(key);
     if (it == object.end()) throw LineFault{where + "missing field \"" + key + "\""};
@@ -27,8 +53,12 @@ std::string StringField(const Json& value, const char* key, const std::string& w
 
 std::string NameField(const Json& object, const char* key) {
     std::string name = StringField(Field(object, key, ""), key, "");
-    if (name.find('\0') != std::string::npos) {
-        throw LineFault{"\"" + std::string(key) + "\" holds the character U+0000"};
+    // A name is one line of the catalogue listing and one label of the tree.
+    if (const char32_t control = FirstControlCharacter(name); control != kNoControl) {
+        char code[16];
+        std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(control));
+        throw LineFault{"\"" + std::string(key) + "\" holds the control character U+" + code +
+                        "; names must not hold control characters"};
     }
     const std::size_t units = Utf16Length(name);
     if (units > kMaxNameUnits) {
@@ -71,6 +101,8 @@ std::uint32_t FirstPage(const Json& object) {
     if (it->is_number_unsigned() && it->get<std::uint64_t>() <= kMaxFirstPageNumber) {
         return static_cast<std::uint32_t>(it->get<std::uint64_t>());
     }
+    // -0 is the number 0.
+    if (!it->is_number_unsigned() && it->get<std::int64_t>() == 0) return 0;
     throw LineFault{"\"first_page\" is " + it->dump() + "; it must lie in 0..65535"};
 }
 
@@ -80,12 +112,12 @@ bool ParseSourceVolume(std::string_view line, SourceVolume& volume, std::string&
     Json object;
     try {
         object = Json::parse(line);
-    } catch (const Json::parse_error& e) {
-        std::string what = e.what();
-        // Drop the library's "[json.exception.parse_error.101] " tag.
-        if (const auto end = what.find("] "); what.starts_with("[") && end != std::string::npos) {
-            what.erase(0, end + 2);
-        }
+    } catch (const Json::out_of_range& e) {
+        // A number beyond what a double holds (1e400).
+        error = "a number is out of range: " + LibraryMessage(e.what());
+        return false;
+    } catch (const Json::exception& e) {
+        std::string what = LibraryMessage(e.what());
         // The source line is the whole document here; its "line 1" says nothing.
         if (const auto at = what.find("at line 1, "); at != std::string::npos) {
             what.erase(at + 3, 8);

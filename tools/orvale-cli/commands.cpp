@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 #include "engine/index.h"
@@ -18,8 +19,21 @@ namespace {
 
 constexpr const char* kOpenFailed = "データを開けませんでした。";
 
-bool LoadCorpus(engine::CIndex& index, const std::string& dataDir, int scope) {
-    if (index.Load(dataDir, "Index", scope)) return true;
+// Opens the corpus folder once and loads the index, and whatever else the
+// command reads (alsoLoad), through it, so every file comes from one corpus.
+// A rebuild that swaps the folder meanwhile can make the old files vanish;
+// the load is then tried again on the new folder.
+bool LoadCorpus(engine::CIndex& index, const std::string& dataDir, int scope,
+                engine::CorpusFolder& folder,
+                const std::function<bool(const engine::CorpusFolder&)>& alsoLoad = {}) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (folder.Open(dataDir) && index.Load(folder, "Index", scope) &&
+            (!alsoLoad || alsoLoad(folder))) {
+            return true;
+        }
+        if (folder.IsOpen() && folder.StillAt(dataDir)) break;
+    }
+    folder.Close();
     std::cerr << kOpenFailed << std::endl;
     return false;
 }
@@ -27,6 +41,21 @@ bool LoadCorpus(engine::CIndex& index, const std::string& dataDir, int scope) {
 bool WriteOut(const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
            std::fflush(stdout) == 0;
+}
+
+const char* ScopeStem(int scope) {
+    if (scope == engine::Content) return "Index_content";
+    if (scope == engine::Desc) return "Index_desc";
+    return "Index";
+}
+
+// One line on stderr naming the damaged postings; the hits found before the
+// damage have been printed.
+int ReportDamagedPostings(const std::string& dataDir, int scope, int status) {
+    const std::string stem = dataDir + "/" + ScopeStem(scope);
+    std::cerr << "orvale-cli: " << stem << "-idx.m (or its block table in " << stem
+              << "-idx.h) is damaged; the result is incomplete" << std::endl;
+    return status == kExitOk ? kExitDamaged : status;
 }
 
 int PrintRawHits(const engine::CIndex& index) {
@@ -68,7 +97,21 @@ int RunSearch(const std::string& dataDir, const SearchRequest& request) {
     if (request.scope == SearchScope::Main) scope = engine::Content;
     if (request.scope == SearchScope::Notes) scope = engine::Desc;
     engine::CIndex index;
-    if (!LoadCorpus(index, dataDir, scope)) return kExitMissing;
+    engine::CorpusFolder folder;
+#ifdef ORVALE_HAVE_ROWS_COMMAND
+    // The rows name the pages by the catalogue of the same corpus. A missing
+    // kvt.dir is reported with the rows, unless a rebuild took it away.
+    panel::Catalogue catalogue;
+    panel::CatalogueLoadResult catalogueLoad;
+    const auto loadCatalogue = [&](const engine::CorpusFolder& opened) {
+        if (request.raw) return true;
+        catalogueLoad = catalogue.LoadCatalogue(opened, "");
+        return catalogueLoad.opened || opened.StillAt(dataDir);
+    };
+    if (!LoadCorpus(index, dataDir, scope, folder, loadCatalogue)) return kExitMissing;
+#else
+    if (!LoadCorpus(index, dataDir, scope, folder)) return kExitMissing;
+#endif
     if (request.anyKeyword) {
         index.SearchOr(query, true, request.variants);
     } else {
@@ -79,6 +122,7 @@ int RunSearch(const std::string& dataDir, const SearchRequest& request) {
         std::cerr << engine::SearchStatusMessage(status) << std::endl;
         return kExitRefused;
     }
+    int status = kExitOk;
 #ifdef ORVALE_HAVE_ROWS_COMMAND
     // A slot given is a catalogue slot, even the one the whole corpus uses.
     int slot = request.entrySlot.value_or(panel::kWholeCorpusSlot);
@@ -89,11 +133,16 @@ int RunSearch(const std::string& dataDir, const SearchRequest& request) {
                                   : request.scope == SearchScope::Notes ? 2
                                                                         : 0,
                                   request.variants, request.json};
-        return PrintSearchOutput(index, dataDir, slot, query, options, request.stats);
-    }
-    if (!request.raw) return PrintSearchRows(index, dataDir, slot, request.json);
+        status = PrintSearchOutput(index, dataDir, slot, query, options, request.stats);
+    } else if (!request.raw) {
+        status = PrintSearchRows(index, catalogue, catalogueLoad, dataDir, slot, request.json);
+    } else
 #endif
-    return PrintRawHits(index);
+    {
+        status = PrintRawHits(index);
+    }
+    if (index.PostingsDamaged()) return ReportDamagedPostings(dataDir, scope, status);
+    return status;
 }
 
 int RunPage(const std::string& dataDir, std::uint32_t record,
@@ -104,7 +153,17 @@ int RunPage(const std::string& dataDir, std::uint32_t record,
         return kExitRefused;
     }
     engine::CIndex index;
-    if (!LoadCorpus(index, dataDir, engine::Full)) return kExitMissing;
+    // The keywords that mark a page are the ones a search accepts.
+    if (keywords) {
+        if (const engine::SearchStatus status = index.CheckQuery(keywords16);
+            status != engine::SearchStatus::Ok) {
+            std::cerr << engine::SearchStatusMessage(status) << " (--keywords '" << *keywords
+                      << "')" << std::endl;
+            return kExitRefused;
+        }
+    }
+    engine::CorpusFolder folder;
+    if (!LoadCorpus(index, dataDir, engine::Full, folder)) return kExitMissing;
     const std::uint32_t count = index.PageStore().RecordCount();
     if (record >= count) {
         std::cerr << "orvale-cli: there is no page record " << record << "; the store holds "
@@ -113,9 +172,9 @@ int RunPage(const std::string& dataDir, std::uint32_t record,
     }
     std::string bytes;
     if (!index.ReadPage(record, bytes)) {
-        std::cerr << "orvale-cli: page record " << record
-                  << " cannot be read: the page store is damaged" << std::endl;
-        return kExitMissing;
+        std::cerr << "orvale-cli: page record " << record << " cannot be read: " << dataDir
+                  << "/Index-fl.h or " << dataDir << "/Index-fl.cnt is damaged" << std::endl;
+        return kExitDamaged;
     }
     if (!keywords) return WriteOut(bytes) ? kExitOk : kExitMissing;
     bytes.clear();
@@ -128,20 +187,23 @@ int RunPage(const std::string& dataDir, std::uint32_t record,
 
 int RunFindPage(const std::string& dataDir, std::uint32_t firstRecord, std::uint32_t pageNo) {
     engine::CIndex index;
-    if (!LoadCorpus(index, dataDir, engine::Full)) return kExitMissing;
+    engine::CorpusFolder folder;
+    if (!LoadCorpus(index, dataDir, engine::Full, folder)) return kExitMissing;
     std::int64_t record = 0;
     if (!index.FindPage(firstRecord, pageNo, record)) {
         std::cerr << "orvale-cli: no page " << pageNo << " at or after record " << firstRecord
                   << std::endl;
         return kExitMissing;
     }
-    std::cout << record << std::endl;
+    std::cout << record << '\n';
     return kExitOk;
 }
 
 int RunCatalogue(const std::string& dataDir) {
 #ifdef ORVALE_HAVE_ROWS_COMMAND
-    return PrintCatalogue(dataDir);
+    engine::CorpusFolder folder;
+    folder.Open(dataDir);
+    return PrintCatalogue(folder, dataDir);
 #else
     (void)dataDir;
     std::cerr << "orvale-cli: this build has no catalogue listing" << std::endl;

@@ -1,7 +1,9 @@
 // The commands of orvale-cli, each taking the corpus folder and its own
 // arguments and returning the exit status: 0 success, 1 the thing asked for
 // does not exist (or the corpus cannot be opened), 2 a refused or malformed
-// request. Data goes to stdout; every failure is one line on stderr.
+// request, 3 the corpus is damaged: what could be read is printed and one
+// line on stderr names the damaged file. Data goes to stdout; every failure
+// is one line on stderr.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +16,7 @@ namespace cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitMissing = 1;
 inline constexpr int kExitRefused = 2;
+inline constexpr int kExitDamaged = 3;
 
 enum class SearchScope { Whole, Main, Notes };
 

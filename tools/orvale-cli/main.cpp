@@ -1,25 +1,48 @@
 // orvale-cli: searches and reads an Orvale corpus from the command line.
 // Commands: search (also --kwic), stats, page, find-page, catalogue,
-// parallels (see --help of each). Exit status: 0 success, 1 the thing asked for does not exist or
-// the corpus cannot be opened, 2 a refused or malformed request.
+// parallels (see --help of each). Exit status: 0 success, 1 the thing asked
+// for does not exist, the corpus cannot be opened or the output cannot be
+// written, 2 a refused or malformed request, 3 the corpus is damaged (what
+// could be read is printed).
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "tools/orvale-cli/commands.h"
+#include "tools/orvale-cli/output.h"
 #include "tools/orvale-cli/parallels_command.h"
+
+namespace {
+
+// A record index or page number: decimal digits only, within 32 bits.
+bool ParseNumber(const std::string& text, const char* what, std::uint32_t& value) {
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (!text.empty() && text.front() != '-' && text.front() != '+' && error == std::errc() &&
+        stop == end) {
+        return true;
+    }
+    std::cerr << "orvale-cli: " << what << " must be a number from 0 to 4294967295, not '" << text
+              << "'" << std::endl;
+    return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Searches and reads an Orvale corpus.", "orvale-cli"};
     app.require_subcommand(1);
     app.fallthrough();
     std::string dataDir;
-    app.add_option("--data", dataDir, "corpus folder (default: the folder of this program)");
+    auto* dataOption =
+        app.add_option("--data", dataDir, "corpus folder (default: the folder of this program)");
     app.footer(
-        "Exit status: 0 success, 1 not found or the corpus cannot be opened, 2 refused or "
-        "malformed request.\n");
+        "Exit status: 0 success, 1 not found, the corpus cannot be opened or the output cannot "
+        "be written, 2 refused or malformed request, 3 the corpus is damaged (what could be "
+        "read is printed, and the damaged file is named on stderr).\n");
 
     cli::SearchRequest search;
     std::string scope = "full";
@@ -68,7 +91,7 @@ int main(int argc, char** argv) {
     statsCommand->add_option("KEYWORD", stats.keywords, "keywords ('*' and '?' are wildcards)")
         ->required();
 
-    std::uint32_t record = 0;
+    std::string record;
     std::string keywords;
     int layer = 0;
     bool variants = false;
@@ -82,8 +105,8 @@ int main(int argc, char** argv) {
     pageCommand->add_flag("--variants", variants, "variant forms count as the same")
         ->needs(keywordsOption);
 
-    std::uint32_t firstRecord = 0;
-    std::uint32_t pageNo = 0;
+    std::string firstRecord;
+    std::string pageNo;
     auto* findCommand = app.add_subcommand("find-page", "the record of a page number");
     findCommand->add_option("FIRST_RECORD", firstRecord, "record index to start at")->required();
     findCommand->add_option("PAGE_NO", pageNo, "page number")->required();
@@ -113,39 +136,55 @@ int main(int argc, char** argv) {
         std::cerr << "orvale-cli: " << e.what() << std::endl;
         return cli::kExitRefused;
     }
+    if (dataOption->count() > 0 && dataDir.empty()) {
+        std::cerr << "orvale-cli: --data names no folder" << std::endl;
+        return cli::kExitRefused;
+    }
     if (dataDir.empty()) dataDir = cli::ExecutableFolder();
-
-    if (searchCommand->parsed()) {
-        search.variants = !noVariants;
-        if (entryOption->count() > 0) search.entrySlot = entrySlot;
-        if (scope == "main") search.scope = cli::SearchScope::Main;
-        if (scope == "notes") search.scope = cli::SearchScope::Notes;
-        search.sort = sort == "left" ? 1 : sort == "right" ? 2 : 0;
-        return cli::RunSearch(dataDir, search);
-    }
-    if (statsCommand->parsed()) {
-        stats.stats = true;
-        stats.variants = !statsNoVariants;
-        if (statsScope == "main") stats.scope = cli::SearchScope::Main;
-        if (statsScope == "notes") stats.scope = cli::SearchScope::Notes;
-        return cli::RunSearch(dataDir, stats);
-    }
-    if (pageCommand->parsed()) {
-        std::optional<std::string> given;
-        if (keywordsOption->count() > 0) given = keywords;
-        return cli::RunPage(dataDir, record, given, layer, variants);
-    }
-    if (findCommand->parsed()) return cli::RunFindPage(dataDir, firstRecord, pageNo);
-    if (catalogueCommand->parsed()) return cli::RunCatalogue(dataDir);
-    if (parallelsCommand->parsed()) {
-        if (recordOption->count() + textOption->count() == 0) {
-            std::cerr << "orvale-cli: parallels needs --record or --text" << std::endl;
-            return cli::kExitRefused;
+    cli::QuietOnBrokenPipe();
+    return cli::RunAndFinish([&]() {
+        if (searchCommand->parsed()) {
+            search.variants = !noVariants;
+            if (entryOption->count() > 0) search.entrySlot = entrySlot;
+            if (scope == "main") search.scope = cli::SearchScope::Main;
+            if (scope == "notes") search.scope = cli::SearchScope::Notes;
+            search.sort = sort == "left" ? 1 : sort == "right" ? 2 : 0;
+            return cli::RunSearch(dataDir, search);
         }
-        if (recordOption->count() > 0) parallels.record = passageRecord;
-        if (textOption->count() > 0) parallels.text = passageText;
-        parallels.variants = !parallelsExact;
-        return cli::RunParallels(dataDir, parallels, std::cout, std::cerr);
-    }
-    return cli::kExitRefused;
+        if (statsCommand->parsed()) {
+            stats.stats = true;
+            stats.variants = !statsNoVariants;
+            if (statsScope == "main") stats.scope = cli::SearchScope::Main;
+            if (statsScope == "notes") stats.scope = cli::SearchScope::Notes;
+            return cli::RunSearch(dataDir, stats);
+        }
+        if (pageCommand->parsed()) {
+            std::uint32_t recordIndex = 0;
+            if (!ParseNumber(record, "RECORD", recordIndex)) return cli::kExitRefused;
+            std::optional<std::string> given;
+            if (keywordsOption->count() > 0) given = keywords;
+            return cli::RunPage(dataDir, recordIndex, given, layer, variants);
+        }
+        if (findCommand->parsed()) {
+            std::uint32_t first = 0;
+            std::uint32_t number = 0;
+            if (!ParseNumber(firstRecord, "FIRST_RECORD", first) ||
+                !ParseNumber(pageNo, "PAGE_NO", number)) {
+                return cli::kExitRefused;
+            }
+            return cli::RunFindPage(dataDir, first, number);
+        }
+        if (catalogueCommand->parsed()) return cli::RunCatalogue(dataDir);
+        if (parallelsCommand->parsed()) {
+            if (recordOption->count() + textOption->count() == 0) {
+                std::cerr << "orvale-cli: parallels needs --record or --text" << std::endl;
+                return cli::kExitRefused;
+            }
+            if (recordOption->count() > 0) parallels.record = passageRecord;
+            if (textOption->count() > 0) parallels.text = passageText;
+            parallels.variants = !parallelsExact;
+            return cli::RunParallels(dataDir, parallels, std::cout, std::cerr);
+        }
+        return cli::kExitRefused;
+    });
 }

@@ -16,8 +16,15 @@ std::string TabField(std::string text) {
 }
 
 int PrintCatalogueTo(const std::string& dataDir, std::ostream& out, std::ostream& err) {
+    engine::CorpusFolder folder;
+    folder.Open(dataDir);
+    return PrintCatalogueTo(folder, dataDir, out, err);
+}
+
+int PrintCatalogueTo(const engine::CorpusFolder& folder, const std::string& dataDir,
+                     std::ostream& out, std::ostream& err) {
     panel::Catalogue catalogue;
-    const panel::CatalogueLoadResult loaded = catalogue.LoadCatalogue(dataDir, "");
+    const panel::CatalogueLoadResult loaded = catalogue.LoadCatalogue(folder, "");
     if (!loaded.opened) {
         err << panel::kCatalogueMissingMessage << " (cannot open " << dataDir << "/"
             << panel::kCatalogueFileName << ")\n";
@@ -29,8 +36,8 @@ int PrintCatalogueTo(const std::string& dataDir, std::ostream& out, std::ostream
     return 0;
 }
 
-int PrintCatalogue(const std::string& dataDir) {
-    return PrintCatalogueTo(dataDir, std::cout, std::cerr);
+int PrintCatalogue(const engine::CorpusFolder& folder, const std::string& dataDir) {
+    return PrintCatalogueTo(folder, dataDir, std::cout, std::cerr);
 }
 
 int PrintRows(const panel::Catalogue& catalogue, int entrySlot,
@@ -76,20 +83,50 @@ int PrintSearchRowsTo(const std::string& dataDir, int entrySlot,
                       std::span<const std::uint32_t> hitPages,
                       std::span<const std::uint32_t> hitCounts, bool json, std::ostream& out,
                       std::ostream& err) {
-    panel::Catalogue catalogue;
-    LoadCatalogueQuietly(dataDir, catalogue, err);
-    return PrintRows(catalogue, entrySlot, hitPages, hitCounts, json, out, err);
+    engine::CorpusFolder folder;
+    folder.Open(dataDir);
+    return PrintSearchRowsTo(folder, dataDir, entrySlot, hitPages, hitCounts, json, out, err);
 }
 
-void LoadCatalogueQuietly(const std::string& dataDir, panel::Catalogue& catalogue,
-                          std::ostream& err) {
-    const panel::CatalogueLoadResult loaded = catalogue.LoadCatalogue(dataDir, "");
+int PrintSearchRowsTo(const engine::CorpusFolder& folder, const std::string& dataDir, int entrySlot,
+                      std::span<const std::uint32_t> hitPages,
+                      std::span<const std::uint32_t> hitCounts, bool json, std::ostream& out,
+                      std::ostream& err) {
+    panel::Catalogue catalogue;
+    const panel::CatalogueLoadResult loaded = catalogue.LoadCatalogue(folder, "");
+    return PrintLoadedRows(catalogue, loaded, dataDir, entrySlot, hitPages, hitCounts, json, out,
+                           err);
+}
+
+namespace {
+
+// A missing kvt.dir or ignored records, told on err.
+void ReportCatalogueLoad(const panel::CatalogueLoadResult& loaded, const std::string& dataDir,
+                         std::ostream& err) {
     if (!loaded.opened) {
         err << panel::kCatalogueMissingMessage << " (cannot open " << dataDir << "/"
             << panel::kCatalogueFileName << ")\n";
     } else if (!loaded.diagnostic.empty()) {
         err << loaded.diagnostic << "\n";
     }
+}
+
+}  // namespace
+
+int PrintLoadedRows(const panel::Catalogue& catalogue, const panel::CatalogueLoadResult& loaded,
+                    const std::string& dataDir, int entrySlot,
+                    std::span<const std::uint32_t> hitPages,
+                    std::span<const std::uint32_t> hitCounts, bool json, std::ostream& out,
+                    std::ostream& err) {
+    ReportCatalogueLoad(loaded, dataDir, err);
+    return PrintRows(catalogue, entrySlot, hitPages, hitCounts, json, out, err);
+}
+
+void LoadCatalogueQuietly(const std::string& dataDir, panel::Catalogue& catalogue,
+                          std::ostream& err) {
+    engine::CorpusFolder folder;
+    folder.Open(dataDir);
+    ReportCatalogueLoad(catalogue.LoadCatalogue(folder, ""), dataDir, err);
 }
 
 }  // namespace cli

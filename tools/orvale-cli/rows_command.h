@@ -28,7 +28,11 @@ std::string TabField(std::string text);
 // Returns 0; 1 with a message on err when kvt.dir cannot be opened. A note
 // about ignored records goes to err without changing the status.
 int PrintCatalogueTo(const std::string& dataDir, std::ostream& out, std::ostream& err);
-int PrintCatalogue(const std::string& dataDir);
+// The same reading kvt.dir through an open corpus folder; dataDir names it in
+// messages.
+int PrintCatalogueTo(const engine::CorpusFolder& folder, const std::string& dataDir,
+                     std::ostream& out, std::ostream& err);
+int PrintCatalogue(const engine::CorpusFolder& folder, const std::string& dataDir);
 
 // Builds the rows of the hit pages inside the entry in entrySlot of the
 // loaded catalogue and prints them: one line per row, tab-separated
@@ -55,12 +59,26 @@ int PrintSearchRowsTo(const std::string& dataDir, int entrySlot,
 void LoadCatalogueQuietly(const std::string& dataDir, panel::Catalogue& catalogue,
                           std::ostream& err);
 
-// After a search has run on index: PrintSearchRowsTo with its hit list, on
+int PrintSearchRowsTo(const engine::CorpusFolder& folder, const std::string& dataDir, int entrySlot,
+                      std::span<const std::uint32_t> hitPages,
+                      std::span<const std::uint32_t> hitCounts, bool json, std::ostream& out,
+                      std::ostream& err);
+
+// PrintRows after the catalogue has been loaded (loaded is its result): a
+// missing kvt.dir is reported on err as PrintSearchRowsTo does.
+int PrintLoadedRows(const panel::Catalogue& catalogue, const panel::CatalogueLoadResult& loaded,
+                    const std::string& dataDir, int entrySlot,
+                    std::span<const std::uint32_t> hitPages,
+                    std::span<const std::uint32_t> hitCounts, bool json, std::ostream& out,
+                    std::ostream& err);
+
+// After a search has run on index: PrintLoadedRows with its hit list, on
 // stdout and stderr. Inline, so that rows_command.cpp needs no engine library.
-inline int PrintSearchRows(engine::CIndex& index, const std::string& dataDir, int entrySlot,
-                           bool json) {
-    return PrintSearchRowsTo(dataDir, entrySlot, index.GetHitPages(), index.GetHitCounts(), json,
-                             std::cout, std::cerr);
+inline int PrintSearchRows(engine::CIndex& index, const panel::Catalogue& catalogue,
+                           const panel::CatalogueLoadResult& loaded, const std::string& dataDir,
+                           int entrySlot, bool json) {
+    return PrintLoadedRows(catalogue, loaded, dataDir, entrySlot, index.GetHitPages(),
+                           index.GetHitCounts(), json, std::cout, std::cerr);
 }
 
 }  // namespace cli
