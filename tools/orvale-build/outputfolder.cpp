@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<std::string_view, 11> kCorpusFiles = {"Index-fl.h",
+constexpr std::array<std::string_view, 14> kCorpusFiles = {"Index-fl.h",
                                                            "Index-fl.cnt",
                                                            "Index-idx.h",
                                                            "Index-idx.m",
@@ -27,7 +27,10 @@ constexpr std::array<std::string_view, 11> kCorpusFiles = {"Index-fl.h",
                                                            "Index_desc-idx.m",
                                                            "kvt.dir",
                                                            "yitizi.txt",
-                                                           "kvt.txt"};
+                                                           "kvt.txt",
+                                                           "Index-idx.acc",
+                                                           "Index_content-idx.acc",
+                                                           "Index_desc-idx.acc"};
 
 [[noreturn]] void FailIo(const std::string& what, const fs::path& path, int error) {
     throw BuildError(kExitIoFailure, what + " " + path.string() + ": " + std::strerror(error));

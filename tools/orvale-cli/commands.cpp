@@ -8,6 +8,7 @@
 
 #include "engine/index.h"
 #include "tools/orvale-build/utf8.h"
+#include "tools/orvale-cli/batch_search.h"
 #ifdef ORVALE_HAVE_ROWS_COMMAND
 #include "tools/orvale-cli/rows_command.h"
 #endif
@@ -29,18 +30,7 @@ bool WriteOut(const std::string& bytes) {
 }
 
 int PrintRawHits(const engine::CIndex& index) {
-    const auto& pages = index.GetHitPages();
-    const auto& counts = index.GetHitCounts();
-    const std::size_t n = std::min<std::size_t>(
-        static_cast<std::size_t>(std::max(index.HitPageCount(), 0)), pages.size());
-    std::string out;
-    for (std::size_t i = 0; i < n; ++i) {
-        out += std::to_string(pages[i]);
-        out += '\t';
-        out += std::to_string(i < counts.size() ? counts[i] : 0);
-        out += '\n';
-    }
-    return WriteOut(out) ? kExitOk : kExitMissing;
+    return WriteOut(RawHitLines(index)) ? kExitOk : kExitMissing;
 }
 
 }  // namespace
@@ -63,16 +53,15 @@ int RunSearch(const std::string& dataDir, const SearchRequest& request) {
         std::cerr << "orvale-cli: the keywords are not valid UTF-8" << std::endl;
         return kExitRefused;
     }
-    int scope = engine::Full;
-    if (request.scope == SearchScope::Main) scope = engine::Content;
-    if (request.scope == SearchScope::Notes) scope = engine::Desc;
     engine::CIndex index;
-    if (!LoadCorpus(index, dataDir, scope)) return kExitMissing;
+    if (!LoadCorpus(index, dataDir, EngineScope(request.scope))) return kExitMissing;
+    TellAccelerator(index);
     if (request.anyKeyword) {
         index.SearchOr(query, true, request.variants);
     } else {
         index.SearchAnd(query, true, request.variants);
     }
+    TellAccelerator(index);
     if (const engine::SearchStatus status = index.LastStatus();
         status != engine::SearchStatus::Ok) {
         std::cerr << engine::SearchStatusMessage(status) << std::endl;

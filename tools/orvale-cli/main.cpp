@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/orvale-cli/batch_search.h"
 #include "tools/orvale-cli/commands.h"
 
 int main(int argc, char** argv) {
@@ -34,8 +35,14 @@ int main(int argc, char** argv) {
                                         "the engine's hit list: record<TAB>hits per page");
     auto* json = searchCommand->add_flag("--json", search.json, "the rows as JSON");
     raw->excludes(json);
-    searchCommand->add_option("KEYWORD", search.keywords, "keywords ('*' and '?' are wildcards)")
-        ->required();
+    auto* keywordOption = searchCommand->add_option("KEYWORD", search.keywords,
+                                                    "keywords ('*' and '?' are wildcards)");
+    bool fromStdin = false;
+    searchCommand
+        ->add_flag("--stdin", fromStdin,
+                   "one keyword string per input line; each answer ends with an empty line "
+                   "(with --json: one object per line)")
+        ->excludes(keywordOption);
 
     std::uint32_t record = 0;
     std::string keywords;
@@ -72,6 +79,11 @@ int main(int argc, char** argv) {
         search.variants = !noVariants;
         if (scope == "main") search.scope = cli::SearchScope::Main;
         if (scope == "notes") search.scope = cli::SearchScope::Notes;
+        if (fromStdin) return cli::RunSearchBatch(dataDir, search, std::cin);
+        if (search.keywords.empty()) {
+            std::cerr << "orvale-cli: search needs KEYWORD or --stdin" << std::endl;
+            return cli::kExitRefused;
+        }
         return cli::RunSearch(dataDir, search);
     }
     if (pageCommand->parsed()) {
