@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "engine/indexcode.h"
 
@@ -65,12 +66,20 @@ AcceleratorState Accelerator::Open(const std::string& path, const IndexIdentity&
         return m_state = AcceleratorState::Stale;
     }
     const std::uint64_t directoryBytes = std::uint64_t{header.count} * sizeof(AcceleratorEntry);
+    const std::uint64_t pairBytes = std::uint64_t{header.pairCount} * sizeof(AcceleratorPair);
     if (header.directoryOffset % 8 != 0 || header.directoryOffset < sizeof header ||
-        header.directoryOffset > size || directoryBytes != size - header.directoryOffset)
+        header.directoryOffset > size || header.reserved != 0 ||
+        directoryBytes > size - header.directoryOffset ||
+        header.pairDirectoryOffset != header.directoryOffset + directoryBytes ||
+        pairBytes != size - header.pairDirectoryOffset)
         return damaged();
     const std::uint8_t* directory = m_file.Data() + header.directoryOffset;
-    if (HashBytes(directory, directoryBytes) != header.directoryHash) return damaged();
+    const std::uint8_t* pairDirectory = m_file.Data() + header.pairDirectoryOffset;
+    if (HashBytes(directory, directoryBytes) != header.directoryHash ||
+        HashBytes(pairDirectory, pairBytes) != header.pairDirectoryHash)
+        return damaged();
     m_entries = {reinterpret_cast<const AcceleratorEntry*>(directory), header.count};
+    m_pairs = {reinterpret_cast<const AcceleratorPair*>(pairDirectory), header.pairCount};
     // Sections lie between the header and the directory, codes ascend.
     for (std::size_t k = 0; k < m_entries.size(); ++k) {
         const AcceleratorEntry& e = m_entries[k];
@@ -81,12 +90,25 @@ AcceleratorState Accelerator::Open(const std::string& path, const IndexIdentity&
             (k == 0 || m_entries[k - 1].code < e.code);
         if (!fits) return damaged();
     }
+    for (std::size_t k = 0; k < m_pairs.size(); ++k) {
+        const AcceleratorPair& p = m_pairs[k];
+        const bool fits =
+            p.pageCount > 0 && p.reserved == 0 && p.offset % 8 == 0 && p.offset >= sizeof header &&
+            p.offset <= header.directoryOffset &&
+            (std::uint64_t{p.pageCount} * 4 + 7) / 8 * 8 <= header.directoryOffset - p.offset &&
+            (k == 0 ||
+             std::pair(m_pairs[k - 1].first, m_pairs[k - 1].second) < std::pair(p.first, p.second));
+        if (!fits) return damaged();
+    }
+    m_pairChecked.assign(m_pairs.size(), 0);
     m_view = view;
     return m_state = AcceleratorState::Used;
 }
 
 void Accelerator::Close() {
     m_entries = {};
+    m_pairs = {};
+    m_pairChecked.clear();
     m_file.Close();
     m_view = {};
     m_state = AcceleratorState::Missing;
@@ -122,6 +144,29 @@ bool Accelerator::Fill(int code, std::uint32_t lastPage, EntryTable& table) {
     table.ranks = t.ranks;
     table.damaged = false;
     return true;
+}
+
+std::span<const std::uint32_t> Accelerator::PairPages(int first, int second) {
+    if (m_state != AcceleratorState::Used || first < 0 || second < 0) return {};
+    const auto key =
+        std::pair(static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(second));
+    const auto it = std::lower_bound(
+        m_pairs.begin(), m_pairs.end(), key,
+        [](const AcceleratorPair& p, const auto& k) { return std::pair(p.first, p.second) < k; });
+    if (it == m_pairs.end() || std::pair(it->first, it->second) != key) return {};
+    const std::size_t index = static_cast<std::size_t>(it - m_pairs.begin());
+    const auto* pages = reinterpret_cast<const std::uint32_t*>(m_file.Data() + it->offset);
+    const std::span<const std::uint32_t> list(pages, it->pageCount);
+    if (m_pairChecked[index] == 0) {
+        bool good = HashBytes(pages, (std::uint64_t{it->pageCount} * 4 + 7) / 8 * 8) == it->hash;
+        for (std::size_t k = 1; good && k < list.size(); ++k) good = list[k - 1] < list[k];
+        if (!good) {
+            m_state = AcceleratorState::Damaged;
+            return {};
+        }
+        m_pairChecked[index] = 1;
+    }
+    return list;
 }
 
 bool Accelerator::Check(const AcceleratorEntry& e, std::uint32_t lastPage,

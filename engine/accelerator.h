@@ -6,11 +6,18 @@
 // does. It is derived data: the index files stay as they are, and a reader
 // without it builds the same tables from the streams.
 //
+// It also lists, for pairs of common characters, the pages on which the
+// second stands right after the first: a phrase of common characters then
+// visits only the pages its rarest pair names.
+//
 // File layout (little-endian, every array 8-byte aligned):
-//   AcceleratorHeader (72 bytes);
+//   AcceleratorHeader (96 bytes);
 //   per code, a section: pages (u32 × n, padded to 8 bytes), places
 //   (EntryPlace × n), bitmap words (u64 × w), ranks (u32 × w, padded to 8);
-//   the directory: AcceleratorEntry × count, ascending by code.
+//   per pair, its pages (u32 × n, padded to 8);
+//   the directory: AcceleratorEntry × count, ascending by code;
+//   the pair directory: AcceleratorPair × pairCount, ascending by (first,
+//   second).
 // The header names the index it was made from (IndexIdentity); the header
 // and the directory carry checksums, and so does every section, checked the
 // first time its code is used, together with the section's structure.
@@ -21,6 +28,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "engine/entrytable.h"
 #include "engine/mappedfile.h"
@@ -50,9 +58,13 @@ struct AcceleratorHeader {
     IndexIdentity identity;
     std::uint64_t directoryOffset;
     std::uint64_t directoryHash;
-    std::uint64_t headerHash;  // of the 64 bytes before it
+    std::uint32_t pairCount;
+    std::uint32_t reserved;  // 0
+    std::uint64_t pairDirectoryOffset;
+    std::uint64_t pairDirectoryHash;
+    std::uint64_t headerHash;  // of the 88 bytes before it
 };
-static_assert(sizeof(AcceleratorHeader) == 72);
+static_assert(sizeof(AcceleratorHeader) == 96);
 
 struct AcceleratorEntry {
     std::uint32_t code;
@@ -63,6 +75,16 @@ struct AcceleratorEntry {
     std::uint64_t hash;       // of the section's bytes
 };
 static_assert(sizeof(AcceleratorEntry) == 32);
+
+struct AcceleratorPair {
+    std::uint32_t first;      // code
+    std::uint32_t second;     // code
+    std::uint32_t pageCount;  // n, at least 1
+    std::uint32_t reserved;   // 0
+    std::uint64_t offset;     // of the page list, a multiple of 8
+    std::uint64_t hash;       // of the list's bytes, padding included
+};
+static_assert(sizeof(AcceleratorPair) == 32);
 
 inline constexpr std::uint32_t kAcceleratorVersion = 1;
 
@@ -90,12 +112,17 @@ class Accelerator : public EntryTableSource {
     // checks out; a section that fails its checks makes the state Damaged and
     // the file unused from then on.
     bool Fill(int code, std::uint32_t lastPage, EntryTable& table) override;
+    // The pair's pages when the file lists the pair and its list checks out
+    // (checked once; a failure makes the state Damaged).
+    std::span<const std::uint32_t> PairPages(int first, int second) override;
 
   private:
     bool Check(const AcceleratorEntry& entry, std::uint32_t lastPage, const EntryTable& t) const;
 
     MappedFile m_file;
     std::span<const AcceleratorEntry> m_entries;
+    std::span<const AcceleratorPair> m_pairs;
+    std::vector<std::uint8_t> m_pairChecked;  // per pair: 0 not yet, 1 good
     PostingsView m_view;
     AcceleratorState m_state = AcceleratorState::Missing;
 };

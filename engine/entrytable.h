@@ -104,6 +104,9 @@ class EntryTableSource {
     // the entry of lastPage; false when there are none or they cannot be
     // trusted (the table is then built from the stream).
     virtual bool Fill(int code, std::uint32_t lastPage, EntryTable& table) = 0;
+    // The pages (ascending) on which code second stands right after code
+    // first; empty when not known, which says nothing about the pages.
+    virtual std::span<const std::uint32_t> PairPages(int first, int second) = 0;
 };
 
 class EntryTables {
@@ -116,6 +119,11 @@ class EntryTables {
     // Where tables come from before they are built; null for nowhere. The
     // source must outlive its use or be replaced.
     void SetSource(EntryTableSource* source) { m_source = source; }
+    // EntryTableSource::PairPages of the source; empty without one.
+    std::span<const std::uint32_t> PairPages(int first, int second) {
+        return m_source != nullptr ? m_source->PairPages(first, second)
+                                   : std::span<const std::uint32_t>{};
+    }
     void Clear();
     // The table of code, built on first use. The reference stays valid until
     // the next Trim() or Clear().

@@ -148,7 +148,8 @@ std::string WriteAcceleratorFile(const std::string& dir, AcceleratorKind kind,
     CIndex index;
     if (!index.Load(dir, "Index", Full)) return {};
     const std::string path = dir + "/Index-idx.acc";
-    build::WriteAccelerator(index, path, {UINT64_MAX, 0});
+    // Every stream gets a table and every pair that narrows at all a list.
+    build::WriteAccelerator(index, path, {UINT64_MAX, 0, UINT64_MAX, 1});
     const std::string intact = ReadAll(path);
     std::string bytes = intact;
     switch (kind) {

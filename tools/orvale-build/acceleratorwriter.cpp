@@ -17,6 +17,7 @@
 #include "tools/orvale-build/builderror.h"
 #include "tools/orvale-build/filewriter.h"
 #include "tools/orvale-build/outputfolder.h"
+#include "tools/orvale-build/pairlists.h"
 
 namespace build {
 namespace {
@@ -96,6 +97,7 @@ AcceleratorCounts WriteAccelerator(const engine::CIndex& index, const std::strin
     out.Write(&header, sizeof header);
     std::vector<engine::AcceleratorEntry> directory;
     std::vector<std::uint8_t> section;
+    std::vector<PairStream> common;
     std::uint64_t used = 0;
     for (const Candidate& c : ranked) {
         if (used + c.sectionBytes > limits.budget) continue;
@@ -118,25 +120,50 @@ AcceleratorCounts WriteAccelerator(const engine::CIndex& index, const std::strin
             directory.back().code = code;
         }
         out.Write(section.data(), section.size());
+        if (!table.bits.empty()) {
+            common.push_back({c.firstBlock, static_cast<std::uint32_t>(table.pages.size()),
+                              c.lastPage, c.codes});
+        }
     }
+    std::vector<PairList> pairs =
+        CollectPairs(tables.view, common, limits.narrowing, limits.pairBudget);
+    std::vector<engine::AcceleratorPair> pairDirectory;
+    for (const PairList& pair : pairs) {
+        section.clear();
+        Append(section, std::span<const std::uint32_t>(pair.pages));
+        pairDirectory.push_back({pair.first, pair.second,
+                                 static_cast<std::uint32_t>(pair.pages.size()), 0, out.Size(),
+                                 engine::HashBytes(section.data(), section.size())});
+        out.Write(section.data(), section.size());
+    }
+    std::sort(pairDirectory.begin(), pairDirectory.end(),
+              [](const engine::AcceleratorPair& a, const engine::AcceleratorPair& b) {
+                  return std::pair(a.first, a.second) < std::pair(b.first, b.second);
+              });
     std::sort(directory.begin(), directory.end(),
               [](const engine::AcceleratorEntry& a, const engine::AcceleratorEntry& b) {
                   return a.code < b.code;
               });
     const std::size_t directoryBytes = directory.size() * sizeof(engine::AcceleratorEntry);
+    const std::size_t pairBytes = pairDirectory.size() * sizeof(engine::AcceleratorPair);
     std::memcpy(header.magic, engine::kAcceleratorMagic, sizeof header.magic);
     header.version = engine::kAcceleratorVersion;
     header.count = static_cast<std::uint32_t>(directory.size());
     header.directoryOffset = out.Size();
-    header.fileSize = out.Size() + directoryBytes;
+    header.pairCount = static_cast<std::uint32_t>(pairDirectory.size());
+    header.pairDirectoryOffset = out.Size() + directoryBytes;
+    header.pairDirectoryHash = engine::HashBytes(pairDirectory.data(), pairBytes);
+    header.fileSize = header.pairDirectoryOffset + pairBytes;
     header.identity = index.Identity();
     header.directoryHash = engine::HashBytes(directory.data(), directoryBytes);
     header.headerHash = engine::HashBytes(&header, offsetof(engine::AcceleratorHeader, headerHash));
     out.Write(directory.data(), directoryBytes);
+    out.Write(pairDirectory.data(), pairBytes);
     out.WriteAt(0, &header, sizeof header);
     out.Close();
     counts.bytes = header.fileSize;
     counts.tables = header.count;
+    counts.pairs = header.pairCount;
     return counts;
 }
 
@@ -159,6 +186,7 @@ AcceleratorCounts WriteAccelerators(const std::string& folder) {
                              static_cast<double>(std::max<std::uint64_t>(postings, 1));
         AcceleratorLimits limits;
         limits.budget = static_cast<std::uint64_t>(kAcceleratorShare * folderBytes * share);
+        limits.pairBudget = static_cast<std::uint64_t>(kPairShare * folderBytes * share);
         const std::string path = folder + "/" + kStems[s] + engine::kAcceleratorSuffix;
         const std::string temp = path + ".tmp";
         AcceleratorCounts counts;
@@ -175,6 +203,7 @@ AcceleratorCounts WriteAccelerators(const std::string& folder) {
         }
         total.bytes += counts.bytes;
         total.tables += counts.tables;
+        total.pairs += counts.pairs;
     }
     return total;
 }

@@ -14,18 +14,26 @@ class CIndex;
 
 namespace build {
 
-inline constexpr double kAcceleratorShare = 0.25;
+// Shares of the folder's size for the tables and for the pair page lists.
+inline constexpr double kAcceleratorShare = 0.22;
+inline constexpr double kPairShare = 0.06;
 
 struct AcceleratorCounts {
     std::uint64_t bytes = 0;   // of the three files
     std::uint32_t tables = 0;  // codes with a ready-made table
+    std::uint32_t pairs = 0;   // pair page lists
 };
 
 // Which streams get a table: the most costly to decode first, while the
-// file stays within budget bytes, none shorter than leastStreamBytes.
+// tables stay within budget bytes, none shorter than leastStreamBytes. Pairs
+// of characters that both have a table with a page bitmap get a page list
+// when it names at most 1/narrowing of the rarer one's pages, rarest first,
+// within pairBudget bytes.
 struct AcceleratorLimits {
     std::uint64_t budget = 0;
     std::uint64_t leastStreamBytes = 4096;
+    std::uint64_t pairBudget = 0;
+    std::uint32_t narrowing = 4;
 };
 
 // Writes the accelerator of the loaded index to path. Throws BuildError (I/O).

@@ -51,8 +51,9 @@ double SecondsSince(Clock::time_point start) {
 void Accelerate(const std::string& folder) {
     const auto start = Clock::now();
     const build::AcceleratorCounts counts = build::WriteAccelerators(folder);
-    std::cerr << "orvale-build: accelerator: " << counts.tables << " tables, " << counts.bytes
-              << " bytes in " << SecondsSince(start) << " s" << std::endl;
+    std::cerr << "orvale-build: accelerator: " << counts.tables << " tables, " << counts.pairs
+              << " pair lists, " << counts.bytes << " bytes in " << SecondsSince(start) << " s"
+              << std::endl;
 }
 
 void Build(const std::string& sourcePath, const std::string& outDir,
