@@ -146,6 +146,14 @@ bool Accelerator::Fill(int code, std::uint32_t lastPage, EntryTable& table) {
     return true;
 }
 
+bool Accelerator::EndsWithNumber(const EntryPlace& place) const {
+    PostingsCursor cursor;
+    cursor.OpenAt(m_view, place.location / kPostingsBlockSize, place.location % kPostingsBlockSize);
+    std::int32_t remaining = place.length;
+    while (remaining > 0 && !cursor.Damaged()) cursor.ReadPosition(remaining);
+    return !cursor.Damaged() && remaining == 0;
+}
+
 std::span<const std::uint32_t> Accelerator::PairPages(int first, int second) {
     if (m_state != AcceleratorState::Used || first < 0 || second < 0) return {};
     const auto key =
@@ -183,6 +191,11 @@ bool Accelerator::Check(const AcceleratorEntry& e, std::uint32_t lastPage,
             place.location % kPostingsBlockSize + place.length <= kPostingsBlockSize;
         if (place.count == 0 || place.length < place.count ||
             (inOneBlock && std::uint64_t{place.location} + place.length > m_view.size))
+            return false;
+        // Matching reads a number's bytes without looking at the entry's
+        // end; near the end of the file the entry must end with a number.
+        if (inOneBlock && std::uint64_t{place.location} + place.length + 2 >= m_view.size &&
+            !EndsWithNumber(place))
             return false;
     }
     if (e.bitWords == 0) return true;

@@ -118,6 +118,7 @@ class Accelerator : public EntryTableSource {
 
   private:
     bool Check(const AcceleratorEntry& entry, std::uint32_t lastPage, const EntryTable& t) const;
+    bool EndsWithNumber(const EntryPlace& place) const;
 
     MappedFile m_file;
     std::span<const AcceleratorEntry> m_entries;

@@ -254,7 +254,9 @@ void TermMatcher::OpenPositions(int n, const PostingsView& view) {
         }
     }
     if (scratch == 0) return;
-    if (m_scratch.size() < scratch) m_scratch.resize(scratch);
+    // A number is read whole without looking at the entry's end: the spare
+    // bytes keep a malformed last number inside the buffer.
+    if (m_scratch.size() < scratch + 4) m_scratch.resize(scratch + 4);
     std::uint8_t* gathered = m_scratch.data();
     for (int i = 0; i < n; ++i) {
         Cursor& c = m_cursors[i];
