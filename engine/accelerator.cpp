@@ -38,7 +38,7 @@ std::uint64_t HashBytes(const void* data, std::size_t size, std::uint64_t seed) 
     }
     for (int k = 0; i + 8 <= size; i += 8, ++k) lane[k] = Mix(lane[k] ^ Load64(p + i));
     std::uint64_t tail = 0;
-    std::memcpy(&tail, p + i, size - i);
+    if (size > i) std::memcpy(&tail, p + i, size - i);  // p may be null when size is 0
     std::uint64_t h = Mix(lane[0] ^ tail ^ size);
     for (int k = 1; k < 4; ++k) h = Mix(h ^ lane[k]);
     return h;
