@@ -34,35 +34,46 @@ std::vector<Result> Search(engine::CIndex& index) {
     return results;
 }
 
+// Copies of the file's records, read and written at any offset (a changed
+// byte may leave them unaligned or outside the file).
 template <typename T>
-T* At(std::string& bytes, std::uint64_t offset) {
-    return offset <= bytes.size() && sizeof(T) <= bytes.size() - offset
-               ? reinterpret_cast<T*>(bytes.data() + offset)
-               : nullptr;
+bool Get(const std::string& bytes, std::uint64_t offset, T& out) {
+    if (offset > bytes.size() || sizeof(T) > bytes.size() - offset) return false;
+    std::memcpy(&out, bytes.data() + offset, sizeof(T));
+    return true;
+}
+template <typename T>
+void Put(std::string& bytes, std::uint64_t offset, const T& value) {
+    std::memcpy(bytes.data() + offset, &value, sizeof(T));
 }
 
 // Recomputes every checksum that can be found, so that a changed byte
 // reaches the structural checks behind them.
 void Seal(std::string& bytes) {
-    auto* header = At<engine::AcceleratorHeader>(bytes, 0);
-    if (header == nullptr) return;
+    engine::AcceleratorHeader header{};
+    if (!Get(bytes, 0, header)) return;
     const auto rehash = [&bytes](std::uint64_t offset, std::uint64_t length, std::uint64_t& hash) {
         if (offset <= bytes.size() && length <= bytes.size() - offset)
             hash = engine::HashBytes(bytes.data() + offset, length);
     };
-    for (std::uint32_t k = 0; k < header->count; ++k) {
-        auto* e = At<engine::AcceleratorEntry>(bytes, header->directoryOffset + k * 32ull);
-        if (e == nullptr) break;
-        rehash(e->offset, engine::AcceleratorSectionBytes(e->pageCount, e->bitWords), e->hash);
+    for (std::uint32_t k = 0; k < header.count; ++k) {
+        engine::AcceleratorEntry e{};
+        const std::uint64_t at = header.directoryOffset + k * 32ull;
+        if (!Get(bytes, at, e)) break;
+        rehash(e.offset, engine::AcceleratorSectionBytes(e.pageCount, e.bitWords), e.hash);
+        Put(bytes, at, e);
     }
-    for (std::uint32_t k = 0; k < header->pairCount; ++k) {
-        auto* p = At<engine::AcceleratorPair>(bytes, header->pairDirectoryOffset + k * 32ull);
-        if (p == nullptr) break;
-        rehash(p->offset, (p->pageCount * 4ull + 7) / 8 * 8, p->hash);
+    for (std::uint32_t k = 0; k < header.pairCount; ++k) {
+        engine::AcceleratorPair p{};
+        const std::uint64_t at = header.pairDirectoryOffset + k * 32ull;
+        if (!Get(bytes, at, p)) break;
+        rehash(p.offset, (p.pageCount * 4ull + 7) / 8 * 8, p.hash);
+        Put(bytes, at, p);
     }
-    rehash(header->directoryOffset, header->count * 32ull, header->directoryHash);
-    rehash(header->pairDirectoryOffset, header->pairCount * 32ull, header->pairDirectoryHash);
-    header->headerHash = engine::HashBytes(header, offsetof(engine::AcceleratorHeader, headerHash));
+    rehash(header.directoryOffset, header.count * 32ull, header.directoryHash);
+    rehash(header.pairDirectoryOffset, header.pairCount * 32ull, header.pairDirectoryHash);
+    header.headerHash = engine::HashBytes(&header, offsetof(engine::AcceleratorHeader, headerHash));
+    Put(bytes, 0, header);
 }
 
 std::string ReadAll(const std::string& path) {
