@@ -53,24 +53,30 @@ void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::ui
             table.damaged = true;
             break;
         }
-        table.pages.push_back(page);
-        table.places.push_back({location, static_cast<std::uint16_t>(length),
-                                static_cast<std::uint16_t>(count), residues});
+        table.ownPages.push_back(page);
+        table.ownPlaces.push_back({location, static_cast<std::uint16_t>(length),
+                                   static_cast<std::uint16_t>(count), residues});
         if (page == lastPage) break;
     }
-    if (table.pages.size() >= 64 &&
-        table.pages.size() * EntryTable::kDenseRatio >= std::size_t{table.pages.back()} + 1) {
-        table.bits.assign(table.pages.back() / 64 + 1, 0);
-        for (std::uint32_t p : table.pages) table.bits[p / 64] |= std::uint64_t{1} << (p % 64);
-        table.ranks.resize(table.bits.size());
+    std::vector<std::uint32_t>& pages = table.ownPages;
+    if (pages.size() >= 64 &&
+        pages.size() * EntryTable::kDenseRatio >= std::size_t{pages.back()} + 1) {
+        std::vector<std::uint64_t>& bits = table.ownBits;
+        bits.assign(pages.back() / 64 + 1, 0);
+        for (std::uint32_t p : pages) bits[p / 64] |= std::uint64_t{1} << (p % 64);
+        table.ownRanks.resize(bits.size());
         std::uint32_t before = 0;
-        for (std::size_t w = 0; w < table.bits.size(); ++w) {
-            table.ranks[w] = before;
-            before += CountBits(table.bits[w]);
+        for (std::size_t w = 0; w < bits.size(); ++w) {
+            table.ownRanks[w] = before;
+            before += CountBits(bits[w]);
         }
     }
-    table.pages.shrink_to_fit();
-    table.places.shrink_to_fit();
+    pages.shrink_to_fit();
+    table.ownPlaces.shrink_to_fit();
+    table.pages = table.ownPages;
+    table.places = table.ownPlaces;
+    table.bits = table.ownBits;
+    table.ranks = table.ownRanks;
 }
 
 void EntryTables::Clear() {
@@ -86,7 +92,8 @@ const EntryTable& EntryTables::For(int code, std::uint32_t firstBlock, std::uint
     slot.lastUse = m_round;
     if (!slot.table) {
         slot.table = std::make_unique<EntryTable>();
-        BuildEntryTable(view, firstBlock, lastPage, *slot.table);
+        if (m_source == nullptr || !m_source->Fill(code, lastPage, *slot.table))
+            BuildEntryTable(view, firstBlock, lastPage, *slot.table);
         m_built.push_back(code);
         m_keptBytes += slot.table->Bytes();
     }

@@ -5,8 +5,10 @@
 // by a bit test or binary search instead of walking the stream, and counts a
 // single character's hits without decoding a position.
 //
-// A code's table is built the first time a search uses the code (one walk
-// over its stream, decoding every position once) and kept until the index is
+// A code's table comes ready-made from the corpus' accelerator file when that
+// holds it (mapped, nothing decoded); otherwise it is built the first time a
+// search uses the code (one walk over its stream, decoding every position
+// once). Either way it is kept until the index is
 // unloaded or the memory budget makes room for newer tables: Trim() drops the
 // tables least recently used, never one used since the last Trim(). A stream
 // that turns out damaged keeps the entries before the damage and says so.
@@ -16,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "engine/postingscursor.h"
@@ -51,15 +54,24 @@ struct EntryPlace {
     std::uint64_t residues = 0;
 };
 
+static_assert(sizeof(EntryPlace) == 16, "entry places are mapped from the accelerator file");
+
 struct EntryTable {
-    std::vector<std::uint32_t> pages;  // record indexes, ascending
-    std::vector<EntryPlace> places;    // one per page
+    std::span<const std::uint32_t> pages;  // record indexes, ascending
+    std::span<const EntryPlace> places;    // one per page
     // For codes on at least one page in kDenseRatio: one bit per record index
     // up to the last entry's, and the number of bits set before each word,
     // so that a page's entry is found in constant time.
-    std::vector<std::uint64_t> bits;
-    std::vector<std::uint32_t> ranks;
+    std::span<const std::uint64_t> bits;
+    std::span<const std::uint32_t> ranks;
     bool damaged = false;  // the stream breaks after the last entry
+
+    // Where the arrays live when the table was built here rather than
+    // mapped from the accelerator.
+    std::vector<std::uint32_t> ownPages;
+    std::vector<EntryPlace> ownPlaces;
+    std::vector<std::uint64_t> ownBits;
+    std::vector<std::uint32_t> ownRanks;
 
     static constexpr std::size_t kDenseRatio = 32;
 
@@ -83,10 +95,24 @@ struct EntryTable {
     std::int64_t EntryOf(std::uint32_t page) const {
         return Holds(page) ? std::int64_t{EntryIndex(page)} : -1;
     }
+    // Heap bytes the table keeps (a mapped table keeps none but itself).
     std::size_t Bytes() const {
-        return pages.size() * (4 + sizeof(EntryPlace)) + bits.size() * 8 + ranks.size() * 4 +
-               sizeof(EntryTable);
+        return ownPages.size() * 4 + ownPlaces.size() * sizeof(EntryPlace) + ownBits.size() * 8 +
+               ownRanks.size() * 4 + sizeof(EntryTable);
     }
+};
+
+// Ready-made tables, e.g. mapped from the accelerator file.
+class EntryTableSource {
+  public:
+    virtual ~EntryTableSource() = default;
+    // Points table at the ready-made arrays of code, whose stream ends with
+    // the entry of lastPage; false when there are none or they cannot be
+    // trusted (the table is then built from the stream).
+    virtual bool Fill(int code, std::uint32_t lastPage, EntryTable& table) = 0;
+    // The pages (ascending) on which code second stands right after code
+    // first; empty when not known, which says nothing about the pages.
+    virtual std::span<const std::uint32_t> PairPages(int first, int second) = 0;
 };
 
 class EntryTables {
@@ -96,6 +122,14 @@ class EntryTables {
     static constexpr std::size_t kDefaultBudget = std::size_t{256} << 20;
 
     void SetBudget(std::size_t bytes) { m_budget = bytes; }
+    // Where tables come from before they are built; null for nowhere. The
+    // source must outlive its use or be replaced.
+    void SetSource(EntryTableSource* source) { m_source = source; }
+    // EntryTableSource::PairPages of the source; empty without one.
+    std::span<const std::uint32_t> PairPages(int first, int second) {
+        return m_source != nullptr ? m_source->PairPages(first, second)
+                                   : std::span<const std::uint32_t>{};
+    }
     void Clear();
     // The table of code, built on first use. The reference stays valid until
     // the next Trim() or Clear().
@@ -112,6 +146,7 @@ class EntryTables {
     };
     std::vector<Slot> m_slots;
     std::vector<int> m_built;  // codes with a table, in no particular order
+    EntryTableSource* m_source = nullptr;
     std::size_t m_budget = kDefaultBudget;
     std::size_t m_keptBytes = 0;
     std::uint64_t m_round = 1;

@@ -100,6 +100,7 @@ bool CIndex::Load(const CorpusFolder& folder, const std::string& baseName, int s
                       header.ReadAt(offset += kTableBBytes, m_auxLongs.data(), kTableCBytes) &&
                       header.ReadAt(offset += kTableCBytes, m_lastPage.data(), kTableDBytes) &&
                       header.ReadAt(kHeaderTablesSize, m_nextBlock.data(), m_nextBlock.size() * 4);
+    m_headerSize = header.Size();
     header.Close();
     m_blockCount = static_cast<std::uint32_t>(blockCount);
     if (!read || !m_postings.Open(folder, stem + "-idx.m") ||
@@ -109,7 +110,34 @@ bool CIndex::Load(const CorpusFolder& folder, const std::string& baseName, int s
         return false;
     }
     m_loaded = true;
+    m_acceleratorName = baseName + ScopeSuffix(scope) + kAcceleratorSuffix;
+    m_noticed = AcceleratorState::Used;
+    if (m_accelerator.Open(folder, stem + kAcceleratorSuffix, Identity(), Tables().view) ==
+        AcceleratorState::Used)
+        m_entryTables.SetSource(&m_accelerator);
     return true;
+}
+
+AcceleratorState CIndex::AcceleratorStatus() const { return m_accelerator.State(); }
+
+IndexIdentity CIndex::Identity() const {
+    IndexIdentity identity;
+    if (!m_loaded) return identity;
+    identity.headerSize = m_headerSize;
+    identity.postingsSize = m_postings.Size();
+    std::uint64_t h = HashBytes(m_firstBlock.data(), m_firstBlock.size() * 4);
+    h = HashBytes(m_auxWords.data(), m_auxWords.size() * 2, h);
+    h = HashBytes(m_auxLongs.data(), m_auxLongs.size() * 4, h);
+    h = HashBytes(m_lastPage.data(), m_lastPage.size() * 4, h);
+    identity.headerHash = HashBytes(m_nextBlock.data(), m_nextBlock.size() * 4, h);
+    return identity;
+}
+
+std::string CIndex::TakeAcceleratorNotice() {
+    const AcceleratorState state = m_accelerator.State();
+    if (!m_loaded || state == m_noticed) return {};
+    m_noticed = state;
+    return AcceleratorNotice(state, m_acceleratorName);
 }
 
 void CIndex::Unload() {
@@ -120,6 +148,8 @@ void CIndex::Unload() {
     std::vector<std::uint32_t>().swap(m_nextBlock);
     m_blockCount = 0;
     m_entryTables.Clear();
+    m_entryTables.SetSource(nullptr);
+    m_accelerator.Close();
     m_postings.Close();
     m_list.Close();
     m_loaded = false;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "engine/corpusfolder.h"
+#include "engine/accelerator.h"
 #include "engine/hitlist.h"
 #include "engine/indexcode.h"
 #include "engine/mappedfile.h"
@@ -133,6 +134,15 @@ class CIndex {
     // tests; the results never depend on it).
     void SetEntryTableBudget(std::size_t bytes);
 
+    // The accelerator file of the loaded scope (see engine/accelerator.h):
+    // whether it is used, and the sizes and header checksum it must name.
+    // Results are the same either way.
+    AcceleratorState AcceleratorStatus() const;
+    IndexIdentity Identity() const;
+    // Once per load, and once more if the file turns out damaged later: a
+    // message that the searches run without the accelerator; empty otherwise.
+    std::string TakeAcceleratorNotice();
+
   private:
     int RunQuery(std::u16string& query, bool isAnd, bool countHits, bool useVariants);
     // The AND search of the distinct terms, rarest first.
@@ -156,6 +166,10 @@ class CIndex {
     bool m_loaded = false;
 
     mutable EntryTables m_entryTables;
+    Accelerator m_accelerator;
+    std::string m_acceleratorName;
+    AcceleratorState m_noticed = AcceleratorState::Used;  // the state last told
+    std::uint64_t m_headerSize = 0;
     HitList m_hits;
     VariantTable m_variants;
     SearchStatus m_lastStatus = SearchStatus::Ok;

@@ -65,10 +65,11 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
     if (within != nullptr) {
         m_lanes[lanes++] = {within->data(), static_cast<std::uint32_t>(within->size()), 0, nullptr};
     }
+    lanes = AddPairLanes(plan, *tables.entries, lanes);
     // The shortest lane leads: only its pages can hold the term. The others
     // are asked rarest first, a lane with a page bitmap in constant time,
     // any other by searching forward in its pages.
-    int order[kMaxCursors + 1];
+    int order[kMaxCursors + 1 + kMaxPairLanes];
     for (int i = 0; i < lanes; ++i) order[i] = i;
     std::stable_sort(order, order + lanes,
                      [this](int a, int b) { return m_lanes[a].size < m_lanes[b].size; });
@@ -159,6 +160,24 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
     return true;
 }
 
+int TermMatcher::AddPairLanes(const TermPlan& plan, EntryTables& entries, int lanes) {
+    // Neighbours within one segment only: across an asterisk they need not
+    // touch.
+    int added = 0;
+    for (int g = 0; g < plan.groupCount; ++g) {
+        for (int i = plan.groupFirst[g]; i + 1 < plan.groupFirst[g + 1]; ++i) {
+            if (added == kMaxPairLanes) return lanes;
+            if (plan.t[i + 1] != plan.t[i] + 1) continue;
+            const std::span<const std::uint32_t> pages =
+                entries.PairPages(plan.code[i], plan.code[i + 1]);
+            if (pages.empty()) continue;
+            m_lanes[lanes++] = {pages.data(), static_cast<std::uint32_t>(pages.size()), 0, nullptr};
+            ++added;
+        }
+    }
+    return lanes;
+}
+
 std::uint32_t TermMatcher::CollectCandidates(const Lane& lead, const int* others, int count) {
     if (m_candidates.size() < lead.size) m_candidates.resize(lead.size);
     std::uint32_t kept = 0;
@@ -218,7 +237,9 @@ void TermMatcher::OpenPositions(int n, const PostingsView& view) {
         }
     }
     if (scratch == 0) return;
-    if (m_scratch.size() < scratch) m_scratch.resize(scratch);
+    // A number is read whole without looking at the entry's end: the spare
+    // bytes keep a malformed last number inside the buffer.
+    if (m_scratch.size() < scratch + 4) m_scratch.resize(scratch + 4);
     std::uint8_t* gathered = m_scratch.data();
     for (int i = 0; i < n; ++i) {
         Cursor& c = m_cursors[i];

@@ -5,7 +5,9 @@
 // page the others stand on by binary search; a page's positions are decoded
 // only when every cursor stands on it. The rarest code leads. A run can also
 // be limited to a given ascending list of pages, which then leads like the
-// rarest code (an AND search passes the pages the earlier terms left). The
+// rarest code (an AND search passes the pages the earlier terms left), and
+// so can the accelerator's list of the pages on which two neighbouring
+// characters of the term stand side by side. The
 // cursor state lives in fixed arrays owned by the matcher, so a run allocates
 // nothing but the output pages and counts.
 #pragma once
@@ -81,7 +83,13 @@ class TermMatcher {
     std::uint32_t MatchStarPair(bool countHits);
 
     Cursor m_cursors[kMaxCursors];
-    Lane m_lanes[kMaxCursors + 1];
+    // Pair page lists that may join a run as lanes of their own.
+    static constexpr int kMaxPairLanes = 4;
+    // Adds the pair page lists of the term's neighbouring characters as
+    // lanes from m_lanes[lanes] on; returns the new lane count.
+    int AddPairLanes(const TermPlan& plan, EntryTables& entries, int lanes);
+
+    Lane m_lanes[kMaxCursors + 1 + kMaxPairLanes];
     std::int64_t m_v[kMaxCursors];
     int m_turn[kMaxCursors];              // places after the cursor in the term, modulo 64
     std::vector<std::uint8_t> m_scratch;  // positions that cross a block end

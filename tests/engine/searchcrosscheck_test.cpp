@@ -1,14 +1,19 @@
 // Compares SearchAnd / SearchOr with a brute-force scan of the text of tiny
-// random corpora, laid out with random block orders and packed-number forms.
+// random corpora, laid out with random block orders and packed-number forms,
+// each searched without and with an accelerator file (intact, or truncated,
+// bit-flipped, made for another corpus, or not an accelerator at all).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <set>
 
 #include "engine/index.h"
 #include "tests/engine/indexfixture.h"
+#include "tools/orvale-build/acceleratorwriter.h"
 
 namespace engine {
 namespace {
@@ -129,9 +134,49 @@ Expected Reference(const std::vector<std::vector<char32_t>>& texts,
     return result;
 }
 
+enum class AcceleratorKind { Intact, Truncated, BitFlipped, Stale, Foreign };
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Writes <dir>/Index-idx.acc for the corpus in dir, with a table for every
+// stream, and spoils it as kind says; returns the intact file's bytes.
+std::string WriteAcceleratorFile(const std::string& dir, AcceleratorKind kind,
+                                 const std::string& otherCorpusFile, std::mt19937& random) {
+    CIndex index;
+    if (!index.Load(dir, "Index", Full)) return {};
+    const std::string path = dir + "/Index-idx.acc";
+    // Every stream gets a table and every pair that narrows at all a list.
+    build::WriteAccelerator(index, path, {UINT64_MAX, 0, UINT64_MAX, 1});
+    const std::string intact = ReadAll(path);
+    std::string bytes = intact;
+    switch (kind) {
+        case AcceleratorKind::Intact:
+            break;
+        case AcceleratorKind::Truncated:
+            bytes.resize(random() % bytes.size());
+            break;
+        case AcceleratorKind::BitFlipped:
+            bytes[random() % bytes.size()] ^= static_cast<char>(1u << (random() % 8));
+            break;
+        case AcceleratorKind::Stale:
+            bytes = otherCorpusFile;
+            break;
+        case AcceleratorKind::Foreign:
+            bytes = ReadAll(dir + "/Index-idx.h");
+            break;
+    }
+    enginetest::WriteFile(path, bytes);
+    return intact;
+}
+
 TEST(SearchCrossCheckTest, MatchesBruteForceOnRandomCorpora) {
     int queries = 0;
     int withHits = 0;
+    int accelerated = 0;
+    std::string previousAccelerator;
     for (std::uint32_t seed = 1; seed <= 80; ++seed) {
         std::mt19937 random(seed);
         auto pick = [&random](int n) {
@@ -168,10 +213,29 @@ TEST(SearchCrossCheckTest, MatchesBruteForceOnRandomCorpora) {
         const auto order = static_cast<enginetest::BlockOrder>(pick(3));
         enginetest::TempDir dir;
         ASSERT_TRUE(enginetest::WriteCorpus(dir.Path(), pages, kGroups, form, order, seed));
-        CIndex index;
-        ASSERT_TRUE(index.Load(dir.Path(), "Index", Full));
+        CIndex plain;
+        ASSERT_TRUE(plain.Load(dir.Path(), "Index", Full));
+        ASSERT_EQ(plain.AcceleratorStatus(), AcceleratorState::Missing);
+        const auto kind = static_cast<AcceleratorKind>(seed % 5);
+        const std::string intact =
+            WriteAcceleratorFile(dir.Path(), kind, previousAccelerator, random);
+        ASSERT_FALSE(intact.empty());
+        CIndex withFile;
+        ASSERT_TRUE(withFile.Load(dir.Path(), "Index", Full));
+        const AcceleratorState state = withFile.AcceleratorStatus();
+        if (kind == AcceleratorKind::Intact) {
+            EXPECT_EQ(state, AcceleratorState::Used) << seed;
+        } else if (kind == AcceleratorKind::Stale && !previousAccelerator.empty()) {
+            EXPECT_EQ(state, AcceleratorState::Stale) << seed;
+        } else if (kind != AcceleratorKind::BitFlipped) {
+            EXPECT_EQ(state, AcceleratorState::Damaged) << seed;
+        }
+        accelerated += state == AcceleratorState::Used;
+        previousAccelerator = intact;
         // A small budget drops the entry tables between searches.
-        if (seed % 3 == 0) index.SetEntryTableBudget(seed % 2 == 0 ? 0 : 4096);
+        for (CIndex* index : {&plain, &withFile}) {
+            if (seed % 3 == 0) index->SetEntryTableBudget(seed % 2 == 0 ? 0 : 4096);
+        }
 
         for (int q = 0; q < 80; ++q) {
             std::vector<std::u16string> terms(1 + pick(3));
@@ -190,23 +254,31 @@ TEST(SearchCrossCheckTest, MatchesBruteForceOnRandomCorpora) {
             ++queries;
             if (!expected.pages.empty()) ++withHits;
             for (bool count : {true, false}) {
-                std::u16string buffer = query;
-                isAnd ? index.SearchAnd(buffer, count, variants)
-                      : index.SearchOr(buffer, count, variants);
-                const std::string what = "seed " + std::to_string(seed) + " query " +
-                                         std::to_string(q) + (isAnd ? " and" : " or") +
-                                         (variants ? " variants" : "");
-                ASSERT_EQ(index.LastStatus(), SearchStatus::Ok) << what;
-                ASSERT_EQ(index.GetHitPages(), expected.pages) << what;
-                if (count) {
-                    ASSERT_EQ(index.GetHitCounts(), expected.counts) << what;
-                } else {
-                    ASSERT_TRUE(index.GetHitCounts().empty()) << what;
+                for (CIndex* which : {&plain, &withFile}) {
+                    CIndex& index = *which;
+                    std::u16string buffer = query;
+                    isAnd ? index.SearchAnd(buffer, count, variants)
+                          : index.SearchOr(buffer, count, variants);
+                    const std::string what = "seed " + std::to_string(seed) + " query " +
+                                             std::to_string(q) + (isAnd ? " and" : " or") +
+                                             (variants ? " variants" : "") +
+                                             (which == &plain ? "" : " accelerator");
+                    ASSERT_EQ(index.LastStatus(), SearchStatus::Ok) << what;
+                    ASSERT_EQ(index.GetHitPages(), expected.pages) << what;
+                    if (count) {
+                        ASSERT_EQ(index.GetHitCounts(), expected.counts) << what;
+                    } else {
+                        ASSERT_TRUE(index.GetHitCounts().empty()) << what;
+                    }
+                    ASSERT_FALSE(index.PostingsDamaged()) << what;
                 }
-                ASSERT_FALSE(index.PostingsDamaged()) << what;
             }
         }
+        if (kind == AcceleratorKind::Intact) {
+            EXPECT_EQ(withFile.AcceleratorStatus(), AcceleratorState::Used) << seed;
+        }
     }
+    EXPECT_GE(accelerated, 16);
     // The corpora and queries are meant to hit often, or the check proves little.
     EXPECT_GT(withHits, queries / 3);
 }

@@ -2,7 +2,8 @@
 // pair: the first block and last page of four characters, the next-block
 // table and the postings bytes, and how the header file is cut. It is written
 // beside a small valid page store, loaded into one CIndex (reused, as the
-// reader reuses its index on every scope switch) and searched.
+// reader reuses its index on every scope switch) and searched; then again
+// with an accelerator file, intact and with one byte changed.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "engine/index.h"
 #include "engine/indexcode.h"
+#include "tests/fuzz/acceleratorcheck.h"
 #include "tests/fuzz/fuzzfolder.h"
 #include "tests/fuzz/fuzzinput.h"
 #include "tests/fuzz/fuzztargets.h"
@@ -107,6 +109,7 @@ int FuzzIndexFiles(const std::uint8_t* data, std::size_t size) {
     CheckHitList(index, false);
     std::string html;
     index.ComposeHitPage(0, html, u"一二", 0, false);
+    CheckAccelerator(data, size);
     return 0;
 }
 

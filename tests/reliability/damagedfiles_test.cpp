@@ -253,7 +253,12 @@ TEST_P(PostingsDamageTest, SearchEndsAndReportsTheDamage) {
     const CliResult cli = RunCli(corpus.Dir(), {"search", "--raw", "--no-variants", "一"});
     EXPECT_EQ(cli.status, 3) << cli.err;
     EXPECT_NE(cli.err.find("Index-idx.m"), std::string::npos) << cli.err;
-    EXPECT_EQ(std::count(cli.err.begin(), cli.err.end(), '\n'), 1) << cli.err;
+    // The fixture has no accelerator file, which is said once on a line of
+    // its own; the damage takes exactly one more.
+    const std::size_t notice = cli.err.find("Index-idx.acc");
+    const std::string damageLines =
+        notice == std::string::npos ? cli.err : cli.err.substr(cli.err.find('\n', notice) + 1);
+    EXPECT_EQ(std::count(damageLines.begin(), damageLines.end(), '\n'), 1) << cli.err;
     EXPECT_EQ(static_cast<std::size_t>(std::count(cli.out.begin(), cli.out.end(), '\n')),
               pages.size());
     if (!healthyKept) return;

@@ -58,7 +58,7 @@ class BuiltCorpus : public ::testing::Test {
 TempDir* BuiltCorpus::s_dir = nullptr;
 RunResult* BuiltCorpus::s_run = nullptr;
 
-TEST_F(BuiltCorpus, WritesTheTenFilesTheManifestAndNothingElse) {
+TEST_F(BuiltCorpus, WritesTheTenFilesTheAcceleratorsAndNothingElse) {
     ASSERT_EQ(s_run->status, 0) << s_run->err;
     EXPECT_TRUE(s_run->out.empty()) << "progress belongs on stderr";
     std::vector<std::string> names;
@@ -67,8 +67,9 @@ TEST_F(BuiltCorpus, WritesTheTenFilesTheManifestAndNothingElse) {
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{
-                         "Index-fl.cnt", "Index-fl.h", "Index-idx.h", "Index-idx.m",
-                         "Index_content-idx.h", "Index_content-idx.m", "Index_desc-idx.h",
+                         "Index-fl.cnt", "Index-fl.h", "Index-idx.acc", "Index-idx.h",
+                         "Index-idx.m", "Index_content-idx.acc", "Index_content-idx.h",
+                         "Index_content-idx.m", "Index_desc-idx.acc", "Index_desc-idx.h",
                          "Index_desc-idx.m", "corpus.id", "kvt.dir", "yitizi.txt"}));
     EXPECT_EQ(ReadFile(Corpus() / "yitizi.txt"), kVariants);
     // Nothing of the build is left beside the corpus.

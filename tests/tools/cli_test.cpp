@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/index.h"
 #include "tests/tools/corpusfiles.h"
 #include "tests/tools/program.h"
 
@@ -306,6 +307,58 @@ TEST(CliEntry, WithoutEntryTheWholeCorpusIsSearched) {
         EXPECT_EQ(run.status, c.status) << c.entry.size() << run.err;
         EXPECT_EQ(run.out, c.out) << c.entry.size();
     }
+}
+#endif
+
+TEST_F(Cli, SearchStdinAnswersEachLineAsASingleSearchWould) {
+    // Every line's answer equals that of the single search, then an empty
+    // line; a refused line says why on stderr and the batch goes on.
+    const std::vector<std::string> lines = {"甲", "甲?甲", "鳥", "abc", "丁 乙"};
+    std::string input;
+    std::string expected;
+    for (const std::string& line : lines) {
+        input += line + "\r\n";
+        std::vector<std::string> args = {"search", "--raw", "--no-variants"};
+        if (line == "丁 乙") {
+            args.insert(args.end(), {"丁", "乙"});
+        } else {
+            args.push_back(line);
+        }
+        expected += Run(args).out + "\n";
+    }
+    const RunResult batch = RunProgramWithInput(
+        CliExe(),
+        {"--data", (*s_dir / "corpus").string(), "search", "--raw", "--no-variants", "--stdin"},
+        input);
+    EXPECT_EQ(batch.status, 2);  // "abc" was refused
+    EXPECT_EQ(batch.out, expected);
+    EXPECT_NE(batch.err.find("検索語がないか"), std::string::npos) << batch.err;
+
+    const RunResult both = Run({"search", "--stdin", "甲"});
+    EXPECT_EQ(both.status, 2);
+    const RunResult neither = Run({"search"});
+    EXPECT_EQ(neither.status, 2);
+    EXPECT_NE(neither.err.find("--stdin"), std::string::npos) << neither.err;
+}
+
+#ifdef ORVALE_HAVE_ROWS_COMMAND
+TEST_F(Cli, SearchStdinJsonGivesOneObjectPerLine) {
+    const RunResult batch = RunProgramWithInput(
+        CliExe(), {"--data", (*s_dir / "corpus").string(), "search", "--json", "--stdin"},
+        "丁\n\n甲乙\n");
+    EXPECT_EQ(batch.status, 2);  // the empty line is refused
+    const std::string single = Run({"search", "--json", "丁"}).out;
+    ASSERT_FALSE(single.empty());
+    const std::string expected =
+        "{\"query\":\"丁\"," + single.substr(1) + "{\"query\":\"\",\"error\":\"" +
+        engine::SearchStatusMessage(engine::SearchStatus::Refused) + "\"}\n{\"query\":\"甲乙\"," +
+        Run({"search", "--json", "甲乙"}).out.substr(1);
+    EXPECT_EQ(batch.out, expected);
+    // The rows' summary goes to stderr once per answered line.
+    std::size_t summaries = 0;
+    for (std::size_t at = 0; (at = batch.err.find("全部で", at)) != std::string::npos; ++at)
+        ++summaries;
+    EXPECT_EQ(summaries, 2u);
 }
 #endif
 

@@ -27,14 +27,16 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     out << bytes;
 }
 
-RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                     const std::filesystem::path& cwd) {
+namespace {
+
+RunResult Run(const std::string& program, const std::vector<std::string>& args,
+              const std::filesystem::path& cwd, const std::string& inPath) {
     TempDir capture;
     const std::string outPath = (capture / "out").string();
     const std::string errPath = (capture / "err").string();
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int in = ::open("/dev/null", O_RDONLY);
+        const int in = ::open(inPath.c_str(), O_RDONLY);
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0) ::_exit(127);
@@ -57,6 +59,20 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     result.out = ReadFile(outPath);
     result.err = ReadFile(errPath);
     return result;
+}
+
+}  // namespace
+
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::filesystem::path& cwd) {
+    return Run(program, args, cwd, "/dev/null");
+}
+
+RunResult RunProgramWithInput(const std::string& program, const std::vector<std::string>& args,
+                              const std::string& input) {
+    TempDir folder;
+    WriteFile(folder / "in", input);
+    return Run(program, args, {}, (folder / "in").string());
 }
 
 std::string BuildExe() { return ORVALE_BUILD_EXE; }

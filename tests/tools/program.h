@@ -33,6 +33,9 @@ struct RunResult {
 // (or the current one when empty).
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::filesystem::path& cwd = {});
+// RunProgram with input as its standard input.
+RunResult RunProgramWithInput(const std::string& program, const std::vector<std::string>& args,
+                              const std::string& input);
 
 // Paths of the programs under test.
 std::string BuildExe();

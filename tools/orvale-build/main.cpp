@@ -1,13 +1,16 @@
-// orvale-build SOURCE.jsonl OUTDIR [--variants FILE]
+// orvale-build SOURCE.jsonl OUTDIR [--variants FILE] [--no-accelerator]
+// orvale-build --accelerate DIR
 //
 // Builds a complete corpus folder from a JSON Lines source (one volume per
-// line). Exit status: 0 built; 1 a file cannot be read or written; 2 bad
-// arguments or bad input (the message names the source line). No partial
-// corpus is ever left: the files are written into a temporary folder that
-// takes OUTDIR's place only once it is complete. That folder,
-// .<OUTDIR name>.build-<pid> beside OUTDIR, is removed when the build fails
-// or is interrupted (SIGINT, SIGTERM, SIGHUP; exit status 128 + the signal),
-// and a later build of the same OUTDIR removes those of killed builds.
+// line), with the accelerator files unless told not to; or adds the
+// accelerator files to an existing corpus folder. Exit status: 0 built; 1 a
+// file cannot be read or written; 2 bad arguments or bad input (the message
+// names the source line). No partial corpus is ever left: the files are
+// written into a temporary folder that takes OUTDIR's place only once it is
+// complete. That folder, .<OUTDIR name>.build-<pid> beside OUTDIR, is removed
+// when the build fails or is interrupted (SIGINT, SIGTERM, SIGHUP; exit status
+// 128 + the signal), and a later build of the same OUTDIR removes those of
+// killed builds.
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <cstdio>
@@ -17,6 +20,7 @@
 #include <sstream>
 #include <string>
 
+#include "tools/orvale-build/acceleratorwriter.h"
 #include "tools/orvale-build/builderror.h"
 #include "tools/orvale-build/corpusbuilder.h"
 #include "tools/orvale-build/interruptcleanup.h"
@@ -46,8 +50,20 @@ std::string Millions(std::uint64_t n) {
     return text;
 }
 
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void Accelerate(const std::string& folder) {
+    const auto start = Clock::now();
+    const build::AcceleratorCounts counts = build::WriteAccelerators(folder);
+    std::cerr << "orvale-build: accelerator: " << counts.tables << " tables, " << counts.pairs
+              << " pair lists, " << counts.bytes << " bytes in " << SecondsSince(start) << " s"
+              << std::endl;
+}
+
 void Build(const std::string& sourcePath, const std::string& outDir,
-           const std::string& variantsPath) {
+           const std::string& variantsPath, bool accelerate) {
     const auto start = Clock::now();
     std::ifstream source(sourcePath, std::ios::binary);
     if (!source) throw build::BuildError(build::kExitIoFailure, "cannot read " + sourcePath);
@@ -86,9 +102,10 @@ void Build(const std::string& sourcePath, const std::string& outDir,
     }
     std::cerr << "orvale-build: writing the index files" << std::endl;
     builder.Finish();
+    if (accelerate) Accelerate(folder.Path().string());
     folder.Commit();
     const auto& counts = builder.Counts();
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double seconds = SecondsSince(start);
     std::cerr << "orvale-build: " << counts.volumes << " volumes, " << counts.pages << " pages, "
               << counts.characters << " indexed characters (" << counts.noteCharacters
               << " in annotations) written to " << outDir << " in " << seconds << " s" << std::endl;
@@ -102,9 +119,17 @@ int main(int argc, char** argv) {
     std::string sourcePath;
     std::string outDir;
     std::string variantsPath;
-    app.add_option("SOURCE", sourcePath, "corpus source: one JSON object per line and volume")
-        ->required();
-    app.add_option("OUTDIR", outDir, "corpus folder to create or replace")->required();
+    std::string accelerateDir;
+    bool noAccelerator = false;
+    auto* source =
+        app.add_option("SOURCE", sourcePath, "corpus source: one JSON object per line and volume");
+    auto* out = app.add_option("OUTDIR", outDir, "corpus folder to create or replace");
+    app.add_flag("--no-accelerator", noAccelerator,
+                 "leave out the accelerator files (derived data that makes first searches and "
+                 "phrases fast)");
+    auto* accelerate = app.add_option("--accelerate", accelerateDir,
+                                      "add the accelerator files to this existing corpus folder");
+    accelerate->excludes(source)->excludes(out);
     app.add_option("--variants", variantsPath,
                    "variant table (one group of hexadecimal code points per line), copied as "
                    "yitizi.txt");
@@ -119,8 +144,16 @@ int main(int argc, char** argv) {
         std::cerr << "orvale-build: " << e.what() << std::endl;
         return 2;
     }
+    if (accelerateDir.empty() && (sourcePath.empty() || outDir.empty())) {
+        std::cerr << "orvale-build: give SOURCE and OUTDIR, or --accelerate DIR" << std::endl;
+        return 2;
+    }
     try {
-        Build(sourcePath, outDir, variantsPath);
+        if (!accelerateDir.empty()) {
+            Accelerate(accelerateDir);
+        } else {
+            Build(sourcePath, outDir, variantsPath, !noAccelerator);
+        }
     } catch (const build::BuildError& e) {
         std::cerr << "orvale-build: " << e.what() << std::endl;
         return e.ExitStatus();

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<std::string_view, 12> kCorpusFiles = {"Index-fl.h",
+constexpr std::array<std::string_view, 15> kCorpusFiles = {"Index-fl.h",
                                                            "Index-fl.cnt",
                                                            "Index-idx.h",
                                                            "Index-idx.m",
@@ -29,7 +29,10 @@ constexpr std::array<std::string_view, 12> kCorpusFiles = {"Index-fl.h",
                                                            "kvt.dir",
                                                            "yitizi.txt",
                                                            "kvt.txt",
-                                                           "corpus.id"};
+                                                           "corpus.id",
+                                                           "Index-idx.acc",
+                                                           "Index_content-idx.acc",
+                                                           "Index_desc-idx.acc"};
 
 [[noreturn]] void FailIo(const std::string& what, const fs::path& path, int error) {
     throw BuildError(kExitIoFailure, what + " " + path.string() + ": " + std::strerror(error));

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -21,6 +22,21 @@ constexpr std::uint32_t kBlock = engine::kBlockSize;
 constexpr std::uint32_t kNoBlock = 0xFFFFFFFF;
 // Block numbers times the block size are 32-bit byte offsets.
 constexpr std::uint64_t kMaxBlocks = (std::uint64_t{1} << 32) / kBlock;
+
+// Every stream starts at byte 0 of a block of its own and goes on at byte 0
+// of the next, so no two streams can share a block: the blocks counted are
+// the least any valid layout needs. The file may hold kMaxBlocks - 1.
+std::string TooLargeMessage(const std::string& stem, std::uint64_t blocks, bool all) {
+    const std::uint64_t over = blocks - (kMaxBlocks - 1);
+    char share[32];
+    std::snprintf(share, sizeof share, "%.2f",
+                  100.0 * static_cast<double>(over) / static_cast<double>(blocks));
+    return "the postings of " + stem + (all ? " need " : " need at least ") +
+           std::to_string(blocks) + " blocks of 4,096 bytes; the index format holds " +
+           std::to_string(kMaxBlocks - 1) + " (4 GiB): " + std::to_string(over) +
+           " blocks, about " + share + " % of the postings, must go (fewer pages or " +
+           "characters, or a smaller variant table)";
+}
 constexpr std::size_t kMaxEntryBytes = 65535;
 constexpr std::size_t kArenaBytes = 2u << 20;
 constexpr std::uint32_t kBlocksPerArena = kArenaBytes / kBlock;
@@ -131,8 +147,7 @@ void PostingsWriter::SpillTail(CodeState& state) {
     // blocks alone pass the format's limit the build cannot succeed, so it
     // stops now instead of at the end.
     if (&state - m_codes.data() < engine::kVariantCodeBase && ++m_ownBlocks >= kMaxBlocks) {
-        throw BuildError(kExitBadInput, "the postings of " + m_stem +
-                                            " exceed 4 GiB, the limit of the index format");
+        throw BuildError(kExitBadInput, TooLargeMessage(m_stem, m_ownBlocks, false));
     }
 }
 
@@ -174,10 +189,8 @@ void PostingsWriter::Finish() {
         lastPage[code] = lastPage[sameAs - 1];
     }
     // Block numbers are 32-bit byte offsets / 4096: the file stays below 4 GiB.
-    if (blocks >= kMaxBlocks) {
-        throw BuildError(kExitBadInput, "the postings of " + m_stem +
-                                            " exceed 4 GiB, the limit of the index format");
-    }
+    if (blocks >= kMaxBlocks)
+        throw BuildError(kExitBadInput, TooLargeMessage(m_stem, blocks, true));
     // A postings file of length 0 cannot be mapped: an index without any
     // postings still gets one (unused) block.
     m_blockCount = std::max<std::uint32_t>(static_cast<std::uint32_t>(blocks), 1);

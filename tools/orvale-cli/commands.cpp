@@ -9,6 +9,7 @@
 
 #include "engine/index.h"
 #include "tools/orvale-build/utf8.h"
+#include "tools/orvale-cli/batch_search.h"
 #ifdef ORVALE_HAVE_ROWS_COMMAND
 #include "tools/orvale-cli/kwic_command.h"
 #include "tools/orvale-cli/rows_command.h"
@@ -59,18 +60,7 @@ int ReportDamagedPostings(const std::string& dataDir, int scope, int status) {
 }
 
 int PrintRawHits(const engine::CIndex& index) {
-    const auto& pages = index.GetHitPages();
-    const auto& counts = index.GetHitCounts();
-    const std::size_t n = std::min<std::size_t>(
-        static_cast<std::size_t>(std::max(index.HitPageCount(), 0)), pages.size());
-    std::string out;
-    for (std::size_t i = 0; i < n; ++i) {
-        out += std::to_string(pages[i]);
-        out += '\t';
-        out += std::to_string(i < counts.size() ? counts[i] : 0);
-        out += '\n';
-    }
-    return WriteOut(out) ? kExitOk : kExitMissing;
+    return WriteOut(RawHitLines(index)) ? kExitOk : kExitMissing;
 }
 
 }  // namespace
@@ -93,9 +83,7 @@ int RunSearch(const std::string& dataDir, const SearchRequest& request) {
         std::cerr << "orvale-cli: the keywords are not valid UTF-8" << std::endl;
         return kExitRefused;
     }
-    int scope = engine::Full;
-    if (request.scope == SearchScope::Main) scope = engine::Content;
-    if (request.scope == SearchScope::Notes) scope = engine::Desc;
+    const int scope = EngineScope(request.scope);
     engine::CIndex index;
     engine::CorpusFolder folder;
 #ifdef ORVALE_HAVE_ROWS_COMMAND
@@ -112,11 +100,13 @@ int RunSearch(const std::string& dataDir, const SearchRequest& request) {
 #else
     if (!LoadCorpus(index, dataDir, scope, folder)) return kExitMissing;
 #endif
+    TellAccelerator(index);
     if (request.anyKeyword) {
         index.SearchOr(query, true, request.variants);
     } else {
         index.SearchAnd(query, true, request.variants);
     }
+    TellAccelerator(index);
     if (const engine::SearchStatus status = index.LastStatus();
         status != engine::SearchStatus::Ok) {
         std::cerr << engine::SearchStatusMessage(status) << std::endl;
@@ -124,9 +114,7 @@ int RunSearch(const std::string& dataDir, const SearchRequest& request) {
     }
     int status = kExitOk;
 #ifdef ORVALE_HAVE_ROWS_COMMAND
-    // A slot given is a catalogue slot, even the one the whole corpus uses.
-    int slot = request.entrySlot.value_or(panel::kWholeCorpusSlot);
-    if (request.entrySlot && *request.entrySlot == panel::kWholeCorpusSlot) slot = 0;
+    const int slot = EntrySlotOf(request);
     if (request.kwic || request.stats) {
         const KwicOptions options{request.width, static_cast<engine::KwicSort>(request.sort),
                                   request.scope == SearchScope::Main    ? 1

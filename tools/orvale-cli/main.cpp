@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/orvale-cli/batch_search.h"
 #include "tools/orvale-cli/commands.h"
 #include "tools/orvale-cli/output.h"
 #include "tools/orvale-cli/parallels_command.h"
@@ -73,8 +74,14 @@ int main(int argc, char** argv) {
     searchCommand->add_option("--sort", sort, "order of the hits: position, left or right")
         ->check(CLI::IsMember({"position", "left", "right"}))
         ->needs(kwic);
-    searchCommand->add_option("KEYWORD", search.keywords, "keywords ('*' and '?' are wildcards)")
-        ->required();
+    auto* keywordOption = searchCommand->add_option("KEYWORD", search.keywords,
+                                                    "keywords ('*' and '?' are wildcards)");
+    bool fromStdin = false;
+    searchCommand
+        ->add_flag("--stdin", fromStdin,
+                   "one keyword string per input line; each answer ends with an empty line "
+                   "(with --json: one object per line)")
+        ->excludes(keywordOption);
 
     cli::SearchRequest stats;
     std::string statsScope = "full";
@@ -149,6 +156,11 @@ int main(int argc, char** argv) {
             if (scope == "main") search.scope = cli::SearchScope::Main;
             if (scope == "notes") search.scope = cli::SearchScope::Notes;
             search.sort = sort == "left" ? 1 : sort == "right" ? 2 : 0;
+            if (fromStdin) return cli::RunSearchBatch(dataDir, search, std::cin);
+            if (search.keywords.empty()) {
+                std::cerr << "orvale-cli: search needs KEYWORD or --stdin" << std::endl;
+                return cli::kExitRefused;
+            }
             return cli::RunSearch(dataDir, search);
         }
         if (statsCommand->parsed()) {
