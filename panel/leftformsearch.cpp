@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <cstdio>
 #include <optional>
 #include <span>
 
@@ -74,6 +75,10 @@ void CLeftForm::OnSearch() {
     } else {
         m_index.SearchOr(m_keyword, true, m_variants);
     }
+    // Once per state, as the command line does: a missing, stale or damaged
+    // accelerator changes the speed only, never the hits.
+    const std::string notice = m_index.TakeAcceleratorNotice();
+    if (!notice.empty()) std::fprintf(stderr, "orvale: %s\n", notice.c_str());
     const engine::SearchStatus status = m_index.LastStatus();
     if (status != engine::SearchStatus::Ok) {
         return refuse(QString::fromUtf8(engine::SearchStatusMessage(status)));

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the default corpus for the reader in BIN_DIR (the folder of orvale,
-# orvale-build and orvale-cli) and links its ten files into BIN_DIR.
+# orvale-build and orvale-cli) and links its ten files, with the build's
+# manifest and accelerator, into BIN_DIR.
 #
 #   tools/make-default-corpus.sh BIN_DIR
 #
@@ -57,10 +58,30 @@ inputs=("$tools_dir/import_chinese_poetry.py" "$tools_dir/make_variants.py" "$to
   "$package/package.json" "$unihan" "$builder")
 fingerprint=$(stat -L -c '%n %s %Y' "${inputs[@]}")
 
+# The build's manifest and accelerator files are linked when the corpus has
+# them and removed from BIN_DIR when it has not, so the reader never pairs
+# the index with another build's derived files.
+derived_files=(corpus.id Index-idx.acc Index_content-idx.acc Index_desc-idx.acc)
+
 link_corpus() {
   for f in "${corpus_files[@]}"; do
     ln -f "$corpus/$f" "$bin_dir/$f" 2>/dev/null || cp -f "$corpus/$f" "$bin_dir/$f"
   done
+  for f in "${derived_files[@]}"; do
+    if [[ -f "$corpus/$f" ]]; then
+      ln -f "$corpus/$f" "$bin_dir/$f" 2>/dev/null || cp -f "$corpus/$f" "$bin_dir/$f"
+    else
+      rm -f "$bin_dir/$f"
+    fi
+  done
+}
+
+# A corpus built before the builder wrote accelerators gets one added: it
+# changes only the speed of first searches and phrases, never the hits.
+add_accelerator() {
+  [[ -f "$corpus/Index-idx.acc" ]] && return 0
+  say "adding the accelerator to $corpus"
+  "$builder" --accelerate "$corpus" || say "no accelerator: the reader searches without it"
 }
 
 corpus_complete() {
@@ -73,9 +94,17 @@ links_current() {
   for f in "${corpus_files[@]}"; do
     [[ "$bin_dir/$f" -ef "$corpus/$f" ]] || cmp -s "$bin_dir/$f" "$corpus/$f" || return 1
   done
+  for f in "${derived_files[@]}"; do
+    if [[ -f "$corpus/$f" ]]; then
+      [[ "$bin_dir/$f" -ef "$corpus/$f" ]] || cmp -s "$bin_dir/$f" "$corpus/$f" || return 1
+    else
+      [[ ! -e "$bin_dir/$f" ]] || return 1
+    fi
+  done
 }
 
 if corpus_complete && [[ -f "$stamp" && "$(cat "$stamp")" == "$fingerprint" ]]; then
+  add_accelerator
   if ! links_current; then
     link_corpus
     say "linked the default corpus into $bin_dir"
