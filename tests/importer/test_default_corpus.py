@@ -23,11 +23,20 @@ CORPUS_FILES = [
     "Index_desc-idx.m",
     "kvt.dir",
     "yitizi.txt",
+    "corpus.id",
+    "Index-idx.acc",
+    "Index_content-idx.acc",
+    "Index_desc-idx.acc",
 ]
 
 FAKE_BUILDER = """#!/bin/sh
-# Stand-in for orvale-build: SOURCE OUTDIR --variants FILE
+# Stand-in for orvale-build: SOURCE OUTDIR --variants FILE, or --accelerate DIR
 set -e
+if [ "$1" = --accelerate ]; then
+  echo "$2" >> "$(dirname "$0")/../accelerate.log"
+  for f in Index-idx.acc Index_content-idx.acc Index_desc-idx.acc; do echo added > "$2/$f"; done
+  exit 0
+fi
 echo "$@" >> "$(dirname "$0")/../builder.log"
 test -s "$1"
 mkdir -p "$2"
@@ -36,6 +45,8 @@ for f in Index-fl.h Index-fl.cnt Index-idx.h Index-idx.m Index_content-idx.h \\
   wc -l < "$1" > "$2/$f"
 done
 cp "$4" "$2/yitizi.txt"
+echo build > "$2/corpus.id"
+for f in Index-idx.acc Index_content-idx.acc Index_desc-idx.acc; do echo acc > "$2/$f"; done
 """
 
 
@@ -73,6 +84,10 @@ class DefaultCorpusScript(unittest.TestCase):
     def builds(self):
         return len(self.log.read_text().splitlines()) if self.log.exists() else 0
 
+    def accelerations(self):
+        log = self.log.parent / "accelerate.log"
+        return len(log.read_text().splitlines()) if log.exists() else 0
+
     def test_builds_once_links_and_rebuilds_only_when_an_input_changes(self):
         out = self.run_script()
         self.assertIn("building the default corpus", out)
@@ -96,6 +111,22 @@ class DefaultCorpusScript(unittest.TestCase):
         os.utime(self.builder, (stat.st_atime, stat.st_mtime + 10))
         self.run_script()
         self.assertEqual(self.builds(), 2)
+
+    def test_an_older_corpus_gets_its_accelerator_once_and_stale_derived_links_go(self):
+        self.run_script()
+        for name in ["Index-idx.acc", "Index_content-idx.acc", "Index_desc-idx.acc"]:
+            (self.corpus / name).unlink()
+        self.run_script()
+        self.assertEqual((self.builds(), self.accelerations()), (1, 1))
+        self.assertTrue((self.bin / "Index-idx.acc").samefile(self.corpus / "Index-idx.acc"))
+        self.assertIn("up to date", self.run_script())
+        self.assertEqual(self.accelerations(), 1)
+
+        # A corpus without a manifest must not leave the previous build's one
+        # beside the program.
+        (self.corpus / "corpus.id").unlink()
+        self.run_script()
+        self.assertFalse((self.bin / "corpus.id").exists())
 
     def test_a_failed_rebuild_keeps_the_old_corpus_and_is_retried(self):
         self.run_script()
