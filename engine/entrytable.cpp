@@ -100,14 +100,23 @@ const EntryTable& EntryTables::For(int code, std::uint32_t firstBlock, std::uint
     return *slot.table;
 }
 
-void EntryTables::Trim() {
-    if (m_keptBytes > m_budget) {
+void EntryTables::Release(int code) {
+    if (code < 0 || static_cast<std::size_t>(code) >= m_slots.size()) return;
+    Slot& slot = m_slots[static_cast<std::size_t>(code)];
+    if (!slot.table || slot.table->ownPages.empty()) return;
+    m_keptBytes -= slot.table->Bytes();
+    slot.table.reset();
+    m_built.erase(std::find(m_built.begin(), m_built.end(), code));
+}
+
+void EntryTables::TrimTo(std::size_t bytes) {
+    if (m_keptBytes > bytes) {
         std::sort(m_built.begin(), m_built.end(), [this](int a, int b) {
             return m_slots[static_cast<std::size_t>(a)].lastUse <
                    m_slots[static_cast<std::size_t>(b)].lastUse;
         });
         std::size_t dropped = 0;
-        for (; dropped < m_built.size() && m_keptBytes > m_budget; ++dropped) {
+        for (; dropped < m_built.size() && m_keptBytes > bytes; ++dropped) {
             Slot& slot = m_slots[static_cast<std::size_t>(m_built[dropped])];
             if (slot.lastUse == m_round) break;
             m_keptBytes -= slot.table->Bytes();

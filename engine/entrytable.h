@@ -137,7 +137,15 @@ class EntryTables {
                           const PostingsView& view);
     // Drops least recently used tables until the kept ones fit the budget;
     // tables used since the previous Trim() stay.
-    void Trim();
+    void Trim() { TrimTo(m_budget); }
+    // The same down to bytes instead of the budget.
+    void TrimTo(std::size_t bytes);
+    // Heap bytes the tables keep now.
+    std::size_t KeptBytes() const { return m_keptBytes; }
+    // Drops the table of code when it was built here (a mapped one costs
+    // nothing to keep and its checks to refill), so that a caller done with
+    // it frees its memory at once. References to it become invalid.
+    void Release(int code);
 
   private:
     struct Slot {

@@ -254,19 +254,6 @@ ParallelsStatus FindParallels(const PostingsTables& tables, const ParallelsReque
     if (codes.size() < static_cast<std::size_t>(n)) return ParallelsStatus::TooShort;
     if (tables.entries == nullptr) return ParallelsStatus::Ok;
 
-    // The table of every passage character, null for one without postings.
-    std::unordered_map<int, const EntryTable*> tableOf;
-    for (int code : codes) {
-        if (tableOf.count(code) != 0) continue;
-        const EntryTable* table = nullptr;
-        if (code >= 0 && code < kCodeCount && tables.firstBlock[code] != kNoPostings) {
-            table = &tables.entries->For(code, tables.firstBlock[code], tables.lastPage[code],
-                                         tables.view);
-            result.damaged = result.damaged || table->damaged;
-        }
-        tableOf[code] = table;
-    }
-
     // Equal windows are looked up once: each window names the first window
     // with the same characters.
     const std::uint32_t windows = static_cast<std::uint32_t>(codes.size()) - n + 1;
@@ -280,6 +267,25 @@ ParallelsStatus FindParallels(const PostingsTables& tables, const ParallelsReque
         if (inserted) unique.push_back(w);
     }
 
+    // A character's table is fetched when a window first needs it and, once
+    // the tables kept pass request.tableBytes, given back after the last
+    // window that needs it, so a long passage of common characters does not
+    // hold the tables of all of them at once.
+    std::unordered_map<int, std::size_t> lastUse;  // the last unique window
+    for (std::size_t u = 0; u < unique.size(); ++u) {
+        for (int k = 0; k < n; ++k) lastUse[codes[unique[u] + k]] = u;
+    }
+    std::unordered_map<int, const EntryTable*> tableOf;
+    const auto tableFor = [&](int code) {
+        const auto [it, inserted] = tableOf.emplace(code, nullptr);
+        if (inserted && code >= 0 && code < kCodeCount && tables.firstBlock[code] != kNoPostings) {
+            it->second = &tables.entries->For(code, tables.firstBlock[code], tables.lastPage[code],
+                                              tables.view);
+            result.damaged = result.damaged || it->second->damaged;
+        }
+        return it->second;
+    };
+
     std::vector<Hit> hits;
     std::vector<std::pair<std::size_t, std::size_t>> hitsOf(windows, {0, 0});
     WindowMatcher matcher(tables.view, request.excludeRecord);
@@ -287,13 +293,19 @@ ParallelsStatus FindParallels(const PostingsTables& tables, const ParallelsReque
     for (std::size_t u = 0; u < unique.size(); ++u) {
         const std::uint32_t w = unique[u];
         bool all = true;
-        for (int k = 0; k < n; ++k) {
-            windowTables[k] = tableOf[codes[w + k]];
-            all = all && windowTables[k] != nullptr && !windowTables[k]->pages.empty();
+        for (int k = 0; k < n && all; ++k) {
+            windowTables[k] = tableFor(codes[w + k]);
+            all = windowTables[k] != nullptr && !windowTables[k]->pages.empty();
         }
         const std::size_t begin = hits.size();
         if (all) matcher.Run(windowTables, n, w, hits);
         hitsOf[w] = {begin, hits.size()};
+        for (int k = 0; k < n && tables.entries->KeptBytes() > request.tableBytes; ++k) {
+            const int code = codes[w + k];
+            if (lastUse[code] != u || tableOf.count(code) == 0) continue;
+            tables.entries->Release(code);
+            tableOf.erase(code);
+        }
         if (request.progress && !request.progress(static_cast<std::uint32_t>(u + 1),
                                                   static_cast<std::uint32_t>(unique.size()))) {
             result.Clear();

@@ -18,10 +18,12 @@
 // formulaPages pages (the same passage stretch) is a formula: pages sharing
 // nothing else are not listed but counted on the formula's line.
 //
-// Reads the entry tables through PostingsTables (building those it lacks);
-// reports by return value. One caller at a time, like the index it reads.
+// Reads the entry tables through PostingsTables (building those it lacks,
+// giving back those it built and no longer needs once they pass
+// tableBytes); reports by return value. One caller at a time, like the index it reads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -34,6 +36,9 @@ inline constexpr int kMinParallelRun = 3;
 inline constexpr int kMaxParallelRun = 20;
 inline constexpr int kDefaultParallelRun = 5;
 inline constexpr std::uint32_t kDefaultFormulaPages = 100;
+// Heap bytes of entry tables a search may keep before it gives back the
+// tables of characters no later window needs.
+inline constexpr std::size_t kDefaultParallelTableBytes = std::size_t{96} << 20;
 
 enum class ParallelsStatus {
     Ok,
@@ -73,6 +78,7 @@ struct ParallelsRequest {
     int minRun = kDefaultParallelRun;
     std::int64_t excludeRecord = -1;  // the passage's own page, or -1
     std::uint32_t formulaPages = kDefaultFormulaPages;
+    std::size_t tableBytes = kDefaultParallelTableBytes;
     // Called after each window with (windows done, windows in all); returning
     // false cancels the search. May be empty.
     std::function<bool(std::uint32_t, std::uint32_t)> progress;

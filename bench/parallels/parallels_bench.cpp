@@ -6,7 +6,8 @@
 // the entry tables it lacks, the second finds them built. Prints the median,
 // 90th percentile and maximum of the search alone and of the whole report
 // (with the shared text read from every result page), and the peak memory
-// above what the loaded index held.
+// above what the loaded index held, with the private part sampled during
+// an untimed third run of each search.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -114,6 +115,10 @@ int main(int argc, char** argv) {
     std::printf("corpus %s: %u records; %zu excerpts of 300, %zu whole pages of 400-600; N=%d\n",
                 argv[1], records, excerpts.size(), wholePages.size(), minRun);
 
+    long anonKb = baseAnonKb;
+    long peakAnonKb = baseAnonKb;
+    long searchGrowthKb = 0;
+    long reportGrowthKb = 0;
     const auto run = [&](const std::vector<Passage>& passages, const char* name) {
         std::vector<double> firstSearch, warmSearch, warmReport;
         std::size_t pagesFound = 0;
@@ -129,14 +134,25 @@ int main(int argc, char** argv) {
                 engine::FindParallels(index.Tables(), request, result);
                 (round == 0 ? firstSearch : warmSearch).push_back(Ms(Clock::now() - start));
             }
+            // An untimed third run samples the private memory while it works.
+            request.progress = [&](std::uint32_t done, std::uint32_t) {
+                if (done % 8 == 0) peakAnonKb = std::max(peakAnonKb, StatusKb("RssAnon"));
+                return true;
+            };
+            engine::FindParallels(index.Tables(), request, result);
+            peakAnonKb = std::max(peakAnonKb, StatusKb("RssAnon"));
             pagesFound += result.pages.size();
             formulas += result.formulas.size();
+            searchGrowthKb += StatusKb("RssAnon") - anonKb;
+            anonKb = StatusKb("RssAnon");
             engine::ParallelOptions options;
             options.minRun = minRun;
             const auto start = Clock::now();
             const engine::ParallelReport report =
                 engine::RunParallelSearch(index, p.passage, options);
             warmReport.push_back(Ms(Clock::now() - start));
+            reportGrowthKb += StatusKb("RssAnon") - anonKb;
+            anonKb = StatusKb("RssAnon");
         }
         std::printf("%s: %.1f result pages and %.1f formulas per passage\n", name,
                     passages.empty() ? 0.0 : double(pagesFound) / passages.size(),
@@ -154,5 +170,9 @@ int main(int argc, char** argv) {
         "memory: %.1f MB of it private (entry tables, results; the rest is the mapped "
         "postings file)\n",
         (StatusKb("RssAnon") - baseAnonKb) / 1024.0);
+    std::printf("memory: private peak %.1f MB above the loaded index (sampled during searches)\n",
+                (peakAnonKb - baseAnonKb) / 1024.0);
+    std::printf("memory: private growth during searches %.1f MB, during reports %.1f MB\n",
+                searchGrowthKb / 1024.0, reportGrowthKb / 1024.0);
     return 0;
 }
