@@ -270,7 +270,8 @@ ParallelsStatus FindParallels(const PostingsTables& tables, const ParallelsReque
     // A character's table is fetched when a window first needs it and, once
     // the tables kept pass request.tableBytes, given back after the last
     // window that needs it, so a long passage of common characters does not
-    // hold the tables of all of them at once.
+    // hold the tables of all of them at once. Older tables make room first.
+    tables.entries->TrimTo(request.tableBytes);
     std::unordered_map<int, std::size_t> lastUse;  // the last unique window
     for (std::size_t u = 0; u < unique.size(); ++u) {
         for (int k = 0; k < n; ++k) lastUse[codes[unique[u] + k]] = u;
