@@ -30,6 +30,7 @@ std::vector<PageChar> PageCharacters(std::string_view storedPage, int parity);
 struct PositionSpan {
     std::uint32_t start = 0;
     std::uint32_t end = 0;
+    bool operator==(const PositionSpan&) const = default;
 };
 
 // Appends to html the page rebuilt in the result-page frame with the

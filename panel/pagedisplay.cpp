@@ -134,14 +134,14 @@ bool CPageDisplay::ShowResultPage(std::uint32_t record, std::u16string_view keyw
                                   bool useVariants) {
     std::string html;
     const std::int32_t hits = m_index.ComposeHitPage(record, html, keyword, textLayer, useVariants);
-    return ShowPage(html, hits, {record, std::u16string(keyword), textLayer, useVariants});
+    return ShowPage(html, hits, {record, std::u16string(keyword), textLayer, useVariants, {}});
 }
 
 bool CPageDisplay::ShowComposedPage(std::uint32_t record, std::string_view html,
-                                    std::int32_t anchors) {
-    // A page composed elsewhere (parallels) comes back from the history and
-    // the session without marks.
-    return ShowPage(html, anchors, {record, {}, 0, false});
+                                    std::int32_t anchors, std::vector<pages::PositionSpan> marks) {
+    // A page composed elsewhere (parallels) comes back from the history with
+    // its marks, from the session without them.
+    return ShowPage(html, anchors, {record, {}, 0, false, std::move(marks)});
 }
 
 bool CPageDisplay::ShowPage(std::string_view html, std::int32_t anchors, ResultPage source) {

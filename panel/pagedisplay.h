@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "engine/index.h"
+#include "pages/pagetext.h"
 
 namespace panel {
 
@@ -57,8 +58,9 @@ class CPageDisplay {
 
     // Writes a page composed elsewhere (with anchors hit anchors) to the next
     // result file and shows it as ShowResultPage does; record is the page it
-    // shows.
-    bool ShowComposedPage(std::uint32_t record, std::string_view html, std::int32_t anchors);
+    // shows, marks the position spans it marks.
+    bool ShowComposedPage(std::uint32_t record, std::string_view html, std::int32_t anchors,
+                          std::vector<pages::PositionSpan> marks);
 
     bool CanPrevHit() const;
     bool CanNextHit() const;
@@ -84,6 +86,7 @@ class CPageDisplay {
         std::u16string keyword;
         int textLayer = 0;
         bool useVariants = true;
+        std::vector<pages::PositionSpan> marks;  // of a page composed elsewhere
     };
     Shown LastShown() const { return m_lastShown; }
     const ResultPage& LastResultPage() const { return m_resultPage; }

@@ -6,7 +6,7 @@ bool HistoryEntry::SamePage(const HistoryEntry& other) const {
     if (kind != other.kind) return false;
     if (kind == kCatalogue) return volumeSlot == other.volumeSlot && page == other.page;
     return record == other.record && keyword == other.keyword && textLayer == other.textLayer &&
-           useVariants == other.useVariants;
+           useVariants == other.useVariants && marks == other.marks;
 }
 
 void PageHistory::Record(const HistoryEntry& entry) {
@@ -19,6 +19,10 @@ void PageHistory::Record(const HistoryEntry& entry) {
     m_entries.push_back(entry);
     if (m_entries.size() > kHistoryLimit) m_entries.erase(m_entries.begin());
     m_current = static_cast<int>(m_entries.size()) - 1;
+}
+
+void PageHistory::ReplaceCurrent(const HistoryEntry& entry) {
+    if (m_current >= 0) m_entries[static_cast<std::size_t>(m_current)] = entry;
 }
 
 bool PageHistory::Step(int direction, const Show& show) {

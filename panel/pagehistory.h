@@ -1,6 +1,7 @@
 // PageHistory: the pages the view has shown, for back and forward. An entry
 // is a catalogue page (volume slot and page number) or a composed result
-// page (record, keyword, text layer, variants) with the hit last stepped to.
+// page (record, keyword, text layer, variants, or the position spans marked
+// on a page composed elsewhere) with the hit last stepped to.
 // Stepping through the hits of one page updates its entry instead of adding
 // one. Going back or forward asks the caller to show an entry; an entry it
 // cannot show (its page no longer exists) is dropped and the next one in that
@@ -13,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "pages/pagetext.h"
+
 namespace panel {
 
 struct HistoryEntry {
@@ -24,6 +27,7 @@ struct HistoryEntry {
     std::u16string keyword;
     int textLayer = 0;
     bool useVariants = true;
+    std::vector<pages::PositionSpan> marks;  // marked instead of a keyword's hits
     int hit = 0;
 
     // The same page, whatever its hit.
@@ -41,6 +45,9 @@ class PageHistory {
     // A page shown by the user. Ignored while an entry is being shown by
     // Back or Forward.
     void Record(const HistoryEntry& entry);
+    // Puts entry in place of the current one (the page shown is about to be
+    // left and should come back as entry describes); nothing without one.
+    void ReplaceCurrent(const HistoryEntry& entry);
     bool CanBack() const { return m_current > 0; }
     bool CanForward() const { return m_current + 1 < static_cast<int>(m_entries.size()); }
     // False when no entry in that direction could be shown.

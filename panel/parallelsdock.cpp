@@ -118,6 +118,8 @@ void CParallelsDock::Start(std::u16string text, std::int64_t record, bool varian
     };
     m_worker = QThread::create([this, text = std::move(text), record, variants, options] {
         m_pending = engine::ParallelReport{};
+        m_pendingPassage = engine::ParallelPassage{};
+        m_pendingPage = engine::ParallelPassage{};
         m_loadFailed = false;
         if (!m_index) {
             m_index = std::make_unique<engine::CIndex>();
@@ -138,8 +140,12 @@ void CParallelsDock::Start(std::u16string text, std::int64_t record, bool varian
         } else {
             passage = engine::PassageFromText(*m_index, text, variants);
             passage.record = record;
+            if (record >= 0)
+                engine::PassageFromRecord(*m_index, static_cast<std::uint32_t>(record), variants,
+                                          m_pendingPage);
         }
         m_pending = engine::RunParallelSearch(*m_index, passage, options);
+        m_pendingPassage = std::move(passage);
     });
     connect(m_worker, &QThread::finished, this, &CParallelsDock::OnWorkerDone);
     m_tick.start();
@@ -159,6 +165,7 @@ void CParallelsDock::OnWorkerDone() {
     m_progress->setVisible(false);
     m_cancelButton->setEnabled(false);
     engine::ParallelReport report = std::move(m_pending);
+    SetPassageMarks();
     if (m_loadFailed) {
         m_status->setText(QString());
         if (m_services.notify) m_services.notify(QStringLiteral("データを開けませんでした。"));
@@ -187,7 +194,18 @@ void CParallelsDock::OnWorkerDone() {
 void CParallelsDock::OpenRow(int row) {
     const engine::ParallelRow* page = m_model->PageRow(row);
     if (!page || !m_services.open) return;
-    m_services.open(page->record, page->pageSpans);
+    m_services.open(page->record, page->pageSpans, m_marks.EntryFor(page->passageSpans));
+}
+
+void CParallelsDock::SetPassageMarks() {
+    // A whole page is its own page; a selection is looked for on its page.
+    const engine::ParallelPassage& page =
+        m_pendingPage.record >= 0 ? m_pendingPage : m_pendingPassage;
+    std::vector<std::uint32_t> positions;
+    for (const pages::PageChar& ch : page.chars) {
+        if (ch.position >= 0) positions.push_back(static_cast<std::uint32_t>(ch.position));
+    }
+    m_marks.Set(page.record, m_pendingPassage.codes, page.codes, std::move(positions));
 }
 
 }  // namespace panel

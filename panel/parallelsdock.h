@@ -1,7 +1,8 @@
 // CParallelsDock: the 類似箇所 panel. Runs a parallels search on a worker
 // thread, shows its progress with a cancel button, then the ranked result
 // pages (and the formulas) in a table; activating a row opens that page with
-// its shared runs marked through the open service.
+// its shared runs marked through the open service, which also gets the
+// history entry that marks the passage's own runs on the passage's page.
 //
 // The worker searches with an index of its own, loaded on first use and
 // kept for the next searches, so the form's index stays the GUI thread's.
@@ -16,11 +17,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/parallelsearch.h"
 #include "panel/catalogue.h"
+#include "panel/passagemarks.h"
 
 class QLabel;
 class QProgressBar;
@@ -40,8 +43,12 @@ class CParallelsDock : public QDockWidget {
         std::string dataDir;
         const Catalogue* catalogue = nullptr;        // names the result pages
         std::function<void(const QString&)> notify;  // a message box
-        // Shows record with the spans marked.
-        std::function<void(std::uint32_t, const std::vector<pages::PositionSpan>&)> open;
+        // Shows record with the spans marked; passagePage, when there is one,
+        // shows the passage's page with the passage's runs of that result
+        // marked (for going back to it).
+        std::function<void(std::uint32_t, const std::vector<pages::PositionSpan>&,
+                           const std::optional<HistoryEntry>& passagePage)>
+            open;
     };
 
     explicit CParallelsDock(Services services, QWidget* parent = nullptr);
@@ -67,6 +74,7 @@ class CParallelsDock : public QDockWidget {
 
   private:
     void OnWorkerDone();
+    void SetPassageMarks();
     void OnTick();
     void Join();
 
@@ -77,6 +85,9 @@ class CParallelsDock : public QDockWidget {
     std::atomic<std::uint32_t> m_done{0};
     std::atomic<std::uint32_t> m_total{0};
     engine::ParallelReport m_pending;  // written by the worker, read once it ended
+    engine::ParallelPassage m_pendingPassage;
+    engine::ParallelPassage m_pendingPage;  // the passage's page, when it has one
+    PassageMarks m_marks;
     bool m_loadFailed = false;
     QString m_passageLabel;
     QTimer m_tick;

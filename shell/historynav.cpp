@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "engine/parallelsearch.h"
 #include "panel/leftform.h"
 
 namespace shell {
@@ -23,9 +24,19 @@ void CHistoryNav::OnShown(const QString& path) {
         entry.keyword = source.keyword;
         entry.textLayer = source.textLayer;
         entry.useVariants = source.useVariants;
+        entry.marks = source.marks;
         entry.hit = display.CurrentHit();
     }
     m_history.Record(entry);
+}
+
+bool CHistoryNav::ShowMarked(std::uint32_t record, const std::vector<pages::PositionSpan>& spans,
+                             const std::optional<panel::HistoryEntry>& passagePage) {
+    if (passagePage && m_form.PageDisplay().ShownRecord() == passagePage->record)
+        m_history.ReplaceCurrent(*passagePage);
+    std::string html;
+    const std::int32_t anchors = engine::ComposeParallelPage(m_form.Index(), record, spans, html);
+    return anchors >= 0 && m_form.PageDisplay().ShowComposedPage(record, html, anchors, spans);
 }
 
 bool CHistoryNav::Back() {
@@ -53,7 +64,14 @@ bool CHistoryNav::Show(const panel::HistoryEntry& entry) {
     std::string bytes;
     if (!m_form.Index().ReadPage(entry.record, bytes)) return false;
     panel::CPageDisplay& display = m_form.PageDisplay();
-    if (!display.ShowResultPage(entry.record, entry.keyword, entry.textLayer, entry.useVariants)) {
+    if (!entry.marks.empty()) {
+        std::string html;
+        const std::int32_t anchors =
+            engine::ComposeParallelPage(m_form.Index(), entry.record, entry.marks, html);
+        if (anchors < 0 || !display.ShowComposedPage(entry.record, html, anchors, entry.marks))
+            return false;
+    } else if (!display.ShowResultPage(entry.record, entry.keyword, entry.textLayer,
+                                       entry.useVariants)) {
         return false;
     }
     if (entry.hit > 0) display.GoToHit(entry.hit);

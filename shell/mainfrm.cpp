@@ -21,6 +21,7 @@
 #include "shell/concordancewindow.h"
 #include "shell/distributionwindow.h"
 #include "shell/helpwindow.h"
+#include "shell/historynav.h"
 #include "shell/limitedcopy.h"
 #include "shell/messageboxes.h"
 #include "shell/readingcommands.h"
@@ -447,11 +448,9 @@ void CMainFrame::OnParallels() {
         services.dataDir = m_config.dataDir;
         services.catalogue = &m_leftForm->GetCatalogue();
         services.notify = m_messages.Notifier();
-        services.open = [this](std::uint32_t page, const std::vector<pages::PositionSpan>& spans) {
-            std::string html;
-            const std::int32_t anchors =
-                engine::ComposeParallelPage(m_leftForm->Index(), page, spans, html);
-            if (anchors >= 0) m_leftForm->PageDisplay().ShowComposedPage(page, html, anchors);
+        services.open = [this](std::uint32_t page, const std::vector<pages::PositionSpan>& spans,
+                               const std::optional<panel::HistoryEntry>& passagePage) {
+            m_reading->History().ShowMarked(page, spans, passagePage);
             UpdateCommands();
         };
         m_parallels = new panel::CParallelsDock(std::move(services), this);

@@ -54,6 +54,7 @@ class ParallelsWindowTest : public QObject {
     void cleanup();
 
     void commandInMenusAndEnabledOnAPage();
+    // ... and going back marks the passage's own runs on its page.
     void selectedPassageFindsAndOpensMarkedResult();
     void wholePageAndTooShortSelection();
 
@@ -191,6 +192,37 @@ void ParallelsWindowTest::selectedPassageFindsAndOpensMarkedResult() {
     QTRY_VERIFY2((html = Html(View()->page())).contains(QStringLiteral("床前明月光。疑是地</b>")),
                  qPrintable(html));
     QVERIFY(html.contains(QStringLiteral("子丑<a name=\"0000\"></a><b")));
+
+    // Going back shows the passage's page with its own runs for that result
+    // marked; forward shows the result page marked again.
+    QAction* back = m_frame->Action(shell::kIdHistoryBack);
+    QAction* forward = m_frame->Action(shell::kIdHistoryForward);
+    QTRY_VERIFY(back->isEnabled());
+    back->trigger();
+    QTRY_COMPARE(Form()->PageDisplay().ShownRecord(), 0);
+    QTRY_VERIFY2((html = Html(View()->page())).contains(QStringLiteral("床前明月光。疑是地</b>")),
+                 qPrintable(html));
+    QVERIFY(!html.contains(QStringLiteral("上霜</b>")));
+    QCOMPARE(Form()->PageDisplay().HitCount(), 1);
+    QTRY_VERIFY(forward->isEnabled());
+    forward->trigger();
+    QTRY_COMPARE(Form()->PageDisplay().ShownRecord(), 1);
+    QTRY_VERIFY2(
+        (html = Html(View()->page())).contains(QStringLiteral("子丑<a name=\"0000\"></a><b")),
+        qPrintable(html));
+
+    // From the passage's page, another result: back now marks its runs.
+    back->trigger();
+    QTRY_COMPARE(Form()->PageDisplay().ShownRecord(), 0);
+    QTest::mouseClick(dock->Table()->viewport(), Qt::LeftButton, {},
+                      dock->Table()->visualRect(model->index(1, 0)).center());
+    QTRY_COMPARE(Form()->PageDisplay().ShownRecord(), 2);
+    QTRY_VERIFY(Html(View()->page()).contains(QStringLiteral("疑是地上霜</b>")));
+    back->trigger();
+    QTRY_COMPARE(Form()->PageDisplay().ShownRecord(), 0);
+    QTRY_VERIFY2((html = Html(View()->page())).contains(QStringLiteral("疑是地上霜</b>")),
+                 qPrintable(html));
+    QVERIFY(!html.contains(QStringLiteral("床前明月光。疑是地</b>")));
 }
 
 void ParallelsWindowTest::wholePageAndTooShortSelection() {
