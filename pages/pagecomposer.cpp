@@ -39,64 +39,94 @@ HTMLNode* PartOf(std::array<HTMLNode, 3>& parts, int state) {
 std::array<HTMLNode, 3> ParsePage(std::string_view page) {
     std::array<HTMLNode, 3> parts;
     int state = kBeforeTitle;
-    std::size_t i = 0;
-    while (i < page.size()) {
-        if (page[i] != '<') {
-            const std::size_t next = std::min(page.find('<', i), page.size());
-            if (HTMLNode* part = PartOf(parts, state)) part->text.append(page.substr(i, next - i));
-            i = next;
-            continue;
+    // Text and other tags go to the current part in one piece from chunk up
+    // to the next structural tag, which is dropped.
+    std::size_t chunk = 0;
+    const auto give = [&](std::size_t end) {
+        if (HTMLNode* part = PartOf(parts, state))
+            part->text.append(page.substr(chunk, end - chunk));
+    };
+    for (std::size_t i = 0;;) {
+        const std::size_t open = page.find('<', i);
+        if (open == std::string_view::npos) {
+            give(page.size());
+            break;
         }
-        const std::size_t close = page.find('>', i);
-        if (close == std::string_view::npos) break;  // a tag still open at the end is dropped
-        const std::string_view tag = page.substr(i, close + 1 - i);
+        const std::size_t close = page.find('>', open);
+        if (close == std::string_view::npos) {  // a tag still open at the end is dropped
+            give(open);
+            break;
+        }
+        const std::string_view tag = page.substr(open, close + 1 - open);
         i = close + 1;
+        int next = state;
         if (StartsWith(tag, "<title") && state == kBeforeTitle) {
-            state = kInTitle;
+            next = kInTitle;
         } else if (StartsWith(tag, "<TD")) {
             if (state == kAfterTitle) {
-                state = kInCell1;
+                next = kInCell1;
             } else if (state == kBetweenCells) {
-                state = kInCell2;
+                next = kInCell2;
             }
         } else if (StartsWith(tag, "</title>")) {
-            state = kAfterTitle;
+            next = kAfterTitle;
         } else if (StartsWith(tag, "</TD")) {
             if (state == kInCell1) {
-                state = kBetweenCells;
+                next = kBetweenCells;
             } else if (state == kInCell2) {
-                state = kAfterCells;
+                next = kAfterCells;
             }
-        } else if (HTMLNode* part = PartOf(parts, state)) {
-            part->text.append(tag);
+        } else {
+            continue;
         }
+        give(open);
+        state = next;
+        chunk = i;
     }
     return parts;
 }
 
 std::vector<FilterItem> SplitRuns(std::string_view cell) {
     std::vector<FilterItem> runs(1);
-    std::size_t i = 0;
-    while (i < cell.size()) {
-        if (cell[i] != '<') {
-            const std::size_t next = std::min(cell.find('<', i), cell.size());
-            runs.back().text.append(cell.substr(i, next - i));
-            i = next;
+    // As in ParsePage: whole pieces from chunk up to the next tag that
+    // starts or ends an annotation run.
+    std::size_t chunk = 0;
+    const auto give = [&](std::size_t end) {
+        runs.back().text.append(cell.substr(chunk, end - chunk));
+    };
+    for (std::size_t i = 0;;) {
+        const std::size_t open = cell.find('<', i);
+        if (open == std::string_view::npos) {
+            give(cell.size());
+            break;
+        }
+        const std::size_t close = cell.find('>', open);
+        if (close == std::string_view::npos) {
+            give(open);
+            break;
+        }
+        const std::string_view tag = cell.substr(open, close + 1 - open);
+        i = close + 1;
+        int kind = 0;
+        if (StartsWith(tag, kAnnotationOpener)) {
+            kind = kAnnotation;
+        } else if (runs.back().kind == kAnnotation && StartsWith(tag, kAnnotationCloser)) {
+            kind = kMainText;
+        } else {
             continue;
         }
-        const std::size_t close = cell.find('>', i);
-        if (close == std::string_view::npos) break;
-        const std::string_view tag = cell.substr(i, close + 1 - i);
-        i = close + 1;
-        if (StartsWith(tag, kAnnotationOpener)) {
-            runs.push_back(FilterItem{kAnnotation, {}});
-        } else if (runs.back().kind == kAnnotation && StartsWith(tag, kAnnotationCloser)) {
-            runs.push_back(FilterItem{kMainText, {}});
-        } else {
-            runs.back().text.append(tag);
-        }
+        give(open);
+        runs.push_back(FilterItem{kind, {}});
+        chunk = i;
     }
     return runs;
+}
+
+CrossCounter CrossCounterOf(std::string_view page, int parity, int textLayer) {
+    const std::array<HTMLNode, 3> parts = ParsePage(page);
+    const PlainCell plain =
+        MakePlainCell(SplitRuns((parity == 0 ? parts[1] : parts[2]).text), textLayer);
+    return CrossCounter(plain.text, plain.spans);
 }
 
 PlainCell MakePlainCell(const std::vector<FilterItem>& runs, int textLayer) {
@@ -117,7 +147,7 @@ PlainCell MakePlainCell(const std::vector<FilterItem>& runs, int textLayer) {
 }
 
 void ComposeTermPass(std::string_view page, std::string& html, std::string_view keyword, int parity,
-                     int textLayer, std::int32_t& anchorCounter) {
+                     int textLayer, std::int32_t& anchorCounter, const CrossCounter* crossCounter) {
     std::array<HTMLNode, 3> parts = ParsePage(page);
     HTMLNode& textCell = parity == 0 ? parts[1] : parts[2];
     const std::vector<FilterItem> runs = SplitRuns(textCell.text);
@@ -144,6 +174,15 @@ void ComposeTermPass(std::string_view page, std::string& html, std::string_view 
     // The search also counts matches that cross markup or the other layer;
     // when the cell holds more of those than the runs marked, it is marked
     // again across markup. Otherwise the run-by-run marking stands as it is.
+    // One character never crosses markup, and a count taken beforehand
+    // tells whether anything does: skip the costly check when it can.
+    if (IsOneIndexedCharacter(keyword) ||
+        (crossCounter != nullptr &&
+         static_cast<std::int64_t>(crossCounter->Count(keyword)) <= matches)) {
+        textCell.text.swap(cell);
+        AppendFrame(parts, html);
+        return;
+    }
     const PlainCell plain = MakePlainCell(runs, textLayer);
     const std::vector<CrossMatch> crossing = FindCrossMatches(plain.text, plain.spans, keyword);
     if (static_cast<std::int64_t>(crossing.size()) > matches) {
