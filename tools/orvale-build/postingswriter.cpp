@@ -1,15 +1,12 @@
 #include "tools/orvale-build/postingswriter.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "engine/index.h"
 #include "tools/orvale-build/builderror.h"
@@ -38,8 +35,7 @@ std::string TooLargeMessage(const std::string& stem, std::uint64_t blocks, bool 
            "characters, or a smaller variant table)";
 }
 constexpr std::size_t kMaxEntryBytes = 65535;
-constexpr std::size_t kArenaBytes = 2u << 20;
-constexpr std::uint32_t kBlocksPerArena = kArenaBytes / kBlock;
+static_assert(TailSlots::kLargest == kBlock);
 
 void WriteTable(FileWriter& out, const std::vector<std::uint32_t>& values) {
     std::vector<std::uint8_t> bytes(values.size() * 4);
@@ -58,24 +54,6 @@ PostingsWriter::PostingsWriter(std::string stem)
 PostingsWriter::~PostingsWriter() {
     m_spill.reset();
     ::unlink(m_spillPath.c_str());
-}
-
-void PostingsWriter::ArenaDeleter::operator()(std::uint8_t* arena) const { std::free(arena); }
-
-std::uint32_t PostingsWriter::NewTail() {
-    if (m_tailCount % kBlocksPerArena == 0) {
-        auto* arena = static_cast<std::uint8_t*>(std::aligned_alloc(kArenaBytes, kArenaBytes));
-        if (arena == nullptr) throw std::bad_alloc();
-        ::madvise(arena, kArenaBytes, MADV_HUGEPAGE);
-        m_arenas.emplace_back(arena);
-    }
-    return ++m_tailCount;
-}
-
-std::uint8_t* PostingsWriter::Tail(const CodeState& state) {
-    const std::uint32_t index = state.tail - 1;
-    return m_arenas[index / kBlocksPerArena].get() +
-           static_cast<std::size_t>(index % kBlocksPerArena) * kBlock;
 }
 
 void PostingsWriter::AddPage(std::uint32_t record, const std::uint64_t* keys, std::size_t count) {
@@ -118,17 +96,31 @@ void PostingsWriter::AddPage(std::uint32_t record, const std::uint64_t* keys, st
 
 void PostingsWriter::Append(CodeState& state, const std::uint8_t* data, std::size_t size) {
     m_streamBytes += size;
-    if (state.tail == 0) state.tail = NewTail();
-    std::uint8_t* block = Tail(state);
     while (size > 0) {
-        if (state.used == kBlock) SpillTail(state);
-        const std::size_t room = kBlock - state.used;
+        if (state.used == kBlock) {
+            SpillTail(state);
+        } else if (state.used == state.capacity) {
+            GrowTail(state, size);
+        }
+        const std::size_t room = state.capacity - state.used;
         const std::size_t n = std::min(room, size);
-        std::memcpy(block + state.used, data, n);
+        std::memcpy(state.tail + state.used, data, n);
         state.used += static_cast<std::uint32_t>(n);
         data += n;
         size -= n;
     }
+}
+
+void PostingsWriter::GrowTail(CodeState& state, std::size_t size) {
+    const std::uint32_t capacity = TailSlots::CapacityFor(
+        static_cast<std::uint32_t>(std::min<std::size_t>(state.used + size, kBlock)));
+    std::uint8_t* tail = m_tails.Take(capacity);
+    if (state.capacity != 0) {
+        std::memcpy(tail, state.tail, state.used);
+        m_tails.Give(state.tail, state.capacity);
+    }
+    state.tail = tail;
+    state.capacity = capacity;
 }
 
 void PostingsWriter::SpillTail(CodeState& state) {
@@ -141,7 +133,7 @@ void PostingsWriter::SpillTail(CodeState& state) {
     }
     state.lastSpill = number;
     ++state.spillBlocks;
-    m_spill->Write(Tail(state), kBlock);
+    m_spill->Write(state.tail, kBlock);
     state.used = 0;
     // Only variant groups can share their blocks: once the other codes'
     // blocks alone pass the format's limit the build cannot succeed, so it
@@ -216,8 +208,7 @@ void PostingsWriter::Finish() {
     WritePostings(firstBlock);
     m_spill.reset();
     ::unlink(m_spillPath.c_str());
-    m_arenas.clear();
-    m_tailCount = 0;
+    m_tails.Clear();
 }
 
 void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
@@ -243,7 +234,7 @@ void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
                 out.Write(block.data(), kBlock);
             }
             std::memset(block.data(), 0, kBlock);
-            std::memcpy(block.data(), Tail(state), state.used);
+            std::memcpy(block.data(), state.tail, state.used);
             out.Write(block.data(), kBlock);
         }
         if (out.Size() == 0) {

@@ -1,11 +1,14 @@
 // PostingsWriter: builds one scope's index, <stem>-idx.h and <stem>-idx.m.
 //
 // Pages arrive in ascending record order, each as its (code, position)
-// pairs. Every character code's postings stream grows append-only in a
-// 4,096-byte tail block of its own; a full block goes to a spill file in the
-// output folder, so memory holds one block per code in use, whatever the
-// corpus size. Finish copies every code's blocks, in code order, onto
-// consecutive blocks of the postings file and writes the header tables.
+// pairs. Every character code's postings stream grows append-only in a tail
+// of its own that starts small and doubles as it fills (TailSlots), up to a
+// block of 4,096 bytes; a full block goes to a spill file in the output
+// folder. Memory thus holds at most one block per code in use, and for a
+// code with fewer bytes about twice its bytes, so it follows the source
+// rather than the number of distinct characters. Finish copies every code's
+// blocks, in code order, onto consecutive blocks of the postings file and
+// writes the header tables.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +18,7 @@
 
 #include "engine/indexcode.h"
 #include "tools/orvale-build/filewriter.h"
+#include "tools/orvale-build/tailslots.h"
 
 namespace build {
 
@@ -62,31 +66,22 @@ class PostingsWriter {
         std::uint32_t firstSpill = 0;
         std::uint32_t lastSpill = 0;
         std::uint32_t spillBlocks = 0;
-        std::uint32_t tail = 0;    // tail block number plus one; 0: none yet
-        std::uint32_t used = 0;    // bytes used in the tail block
-        std::uint32_t sameAs = 0;  // code whose blocks this code reads, plus one; 0: its own
+        std::uint32_t used = 0;      // bytes used in the tail
+        std::uint32_t capacity = 0;  // bytes the tail holds; 0: no tail yet
+        std::uint32_t sameAs = 0;    // code whose blocks this code reads, plus one; 0: its own
+        std::uint8_t* tail = nullptr;
     };
 
     void Append(CodeState& state, const std::uint8_t* data, std::size_t size);
+    void GrowTail(CodeState& state, std::size_t size);
     void SpillTail(CodeState& state);
-    std::uint8_t* Tail(const CodeState& state);
-    std::uint32_t NewTail();
-
-    // Tail blocks live in 2 MiB arenas backed by huge pages where the system
-    // allows: every entry lands in a different code's block, and with small
-    // pages the TLB misses dominate the build.
-    struct ArenaDeleter {
-        void operator()(std::uint8_t* arena) const;
-    };
-    using Arena = std::unique_ptr<std::uint8_t, ArenaDeleter>;
     void WritePostings(std::vector<std::uint32_t>& firstBlock);
 
     std::string m_stem;
     std::string m_spillPath;
     std::unique_ptr<FileWriter> m_spill;
     std::vector<CodeState> m_codes;
-    std::vector<Arena> m_arenas;
-    std::uint32_t m_tailCount = 0;
+    TailSlots m_tails;
     std::vector<std::uint32_t> m_spillNext;  // chain of spilled blocks
     std::vector<std::uint8_t> m_entry;
     std::uint64_t m_streamBytes = 0;
