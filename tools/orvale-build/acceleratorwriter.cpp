@@ -1,6 +1,7 @@
 #include "tools/orvale-build/acceleratorwriter.h"
 
 #include <stdio.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <array>
@@ -47,6 +48,17 @@ std::uint64_t CorpusBytes(const fs::path& folder) {
     return bytes;
 }
 
+// Ranking reads every stream once, and a corpus of many rare characters has
+// a block per character: its whole postings file. The postings are a
+// read-only file mapping (CIndex maps them), so the pages read are dropped
+// from the resident set every so often; they stay in the page cache.
+constexpr std::uint64_t kReadBetweenReleases = 32u << 20;
+
+void ReleaseReadPages(const engine::PostingsView& view) {
+    if (view.bytes == nullptr || view.size == 0) return;
+    ::madvise(const_cast<std::uint8_t*>(view.bytes), view.size, MADV_DONTNEED);
+}
+
 // The streams of the index worth a table, most costly first.
 std::vector<Candidate> RankStreams(const engine::PostingsTables& tables,
                                    std::uint64_t leastStreamBytes) {
@@ -60,17 +72,25 @@ std::vector<Candidate> RankStreams(const engine::PostingsTables& tables,
         c.codes.push_back(static_cast<std::uint32_t>(code));
     }
     std::vector<Candidate> ranked;
+    std::uint64_t read = 0;
     for (auto& [key, c] : streams) {
+        if (read >= kReadBetweenReleases) {
+            ReleaseReadPages(tables.view);
+            read = 0;
+        }
         engine::EntryTable table;
         engine::BuildEntryTable(tables.view, c.firstBlock, c.lastPage, table);
+        read += engine::kBlockSize;
         // A damaged stream is left to the reader, which reports the damage.
         if (table.damaged || table.pages.empty()) continue;
         for (const engine::EntryPlace& place : table.places) c.streamBytes += place.length + 3;
+        read += c.streamBytes;
         if (c.streamBytes < leastStreamBytes) continue;
         c.sectionBytes = engine::AcceleratorSectionBytes(table.pages.size(), table.bits.size()) +
                          c.codes.size() * sizeof(engine::AcceleratorEntry);
         ranked.push_back(std::move(c));
     }
+    ReleaseReadPages(tables.view);
     std::sort(ranked.begin(), ranked.end(), [](const Candidate& a, const Candidate& b) {
         return a.streamBytes != b.streamBytes ? a.streamBytes > b.streamBytes
                                               : a.firstBlock < b.firstBlock;
