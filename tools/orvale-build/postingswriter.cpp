@@ -35,7 +35,7 @@ std::string TooLargeMessage(const std::string& stem, std::uint64_t blocks, bool 
            "characters, or a smaller variant table)";
 }
 constexpr std::size_t kMaxEntryBytes = 65535;
-static_assert(TailSlots::kLargest == kBlock);
+static_assert(TailStore::kMaxBytes == kBlock);
 
 void WriteTable(FileWriter& out, const std::vector<std::uint32_t>& values) {
     std::vector<std::uint8_t> bytes(values.size() * 4);
@@ -49,7 +49,8 @@ PostingsWriter::PostingsWriter(std::string stem)
     : m_stem(std::move(stem)),
       m_spillPath(m_stem + "-idx.spill"),
       m_spill(std::make_unique<FileWriter>(m_spillPath, 16u << 20)),
-      m_codes(engine::kCodeCount) {}
+      m_codes(engine::kCodeCount),
+      m_block(kBlock) {}
 
 PostingsWriter::~PostingsWriter() {
     m_spill.reset();
@@ -97,30 +98,11 @@ void PostingsWriter::AddPage(std::uint32_t record, const std::uint64_t* keys, st
 void PostingsWriter::Append(CodeState& state, const std::uint8_t* data, std::size_t size) {
     m_streamBytes += size;
     while (size > 0) {
-        if (state.used == kBlock) {
-            SpillTail(state);
-        } else if (state.used == state.capacity) {
-            GrowTail(state, size);
-        }
-        const std::size_t room = state.capacity - state.used;
-        const std::size_t n = std::min(room, size);
-        std::memcpy(state.tail + state.used, data, n);
-        state.used += static_cast<std::uint32_t>(n);
+        if (state.tail.used == kBlock) SpillTail(state);
+        const std::size_t n = m_tails.Append(state.tail, data, size);
         data += n;
         size -= n;
     }
-}
-
-void PostingsWriter::GrowTail(CodeState& state, std::size_t size) {
-    const std::uint32_t capacity = TailSlots::CapacityFor(
-        static_cast<std::uint32_t>(std::min<std::size_t>(state.used + size, kBlock)));
-    std::uint8_t* tail = m_tails.Take(capacity);
-    if (state.capacity != 0) {
-        std::memcpy(tail, state.tail, state.used);
-        m_tails.Give(state.tail, state.capacity);
-    }
-    state.tail = tail;
-    state.capacity = capacity;
 }
 
 void PostingsWriter::SpillTail(CodeState& state) {
@@ -133,8 +115,9 @@ void PostingsWriter::SpillTail(CodeState& state) {
     }
     state.lastSpill = number;
     ++state.spillBlocks;
-    m_spill->Write(state.tail, kBlock);
-    state.used = 0;
+    m_tails.CopyOut(state.tail, m_block.data());
+    m_tails.Release(state.tail);
+    m_spill->Write(m_block.data(), kBlock);
     // Only variant groups can share their blocks: once the other codes'
     // blocks alone pass the format's limit the build cannot succeed, so it
     // stops now instead of at the end.
@@ -148,7 +131,7 @@ bool PostingsWriter::ShareStream(std::uint32_t code, std::uint32_t sameAs) {
     const CodeState& other = m_codes[sameAs];
     if (code == sameAs || state.pageCount == 0 || other.sameAs != 0 ||
         state.pageCount != other.pageCount || state.lastRecord != other.lastRecord ||
-        state.spillBlocks != other.spillBlocks || state.used != other.used) {
+        state.spillBlocks != other.spillBlocks || state.tail.used != other.tail.used) {
         return false;
     }
     state.sameAs = sameAs + 1;
@@ -234,7 +217,7 @@ void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
                 out.Write(block.data(), kBlock);
             }
             std::memset(block.data(), 0, kBlock);
-            std::memcpy(block.data(), state.tail, state.used);
+            m_tails.CopyOut(state.tail, block.data());
             out.Write(block.data(), kBlock);
         }
         if (out.Size() == 0) {

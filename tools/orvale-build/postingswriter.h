@@ -2,13 +2,12 @@
 //
 // Pages arrive in ascending record order, each as its (code, position)
 // pairs. Every character code's postings stream grows append-only in a tail
-// of its own that starts small and doubles as it fills (TailSlots), up to a
-// block of 4,096 bytes; a full block goes to a spill file in the output
-// folder. Memory thus holds at most one block per code in use, and for a
-// code with fewer bytes about twice its bytes, so it follows the source
-// rather than the number of distinct characters. Finish copies every code's
-// blocks, in code order, onto consecutive blocks of the postings file and
-// writes the header tables.
+// of its own, a chain of small chunks (TailStore) up to a block of 4,096
+// bytes; a full block goes to a spill file in the output folder. Memory thus
+// holds about the bytes not yet spilled, at most a block per code in use, so
+// it follows the source rather than the number of distinct characters.
+// Finish copies every code's blocks, in code order, onto consecutive blocks
+// of the postings file and writes the header tables.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +17,7 @@
 
 #include "engine/indexcode.h"
 #include "tools/orvale-build/filewriter.h"
-#include "tools/orvale-build/tailslots.h"
+#include "tools/orvale-build/tailstore.h"
 
 namespace build {
 
@@ -66,14 +65,11 @@ class PostingsWriter {
         std::uint32_t firstSpill = 0;
         std::uint32_t lastSpill = 0;
         std::uint32_t spillBlocks = 0;
-        std::uint32_t used = 0;      // bytes used in the tail
-        std::uint32_t capacity = 0;  // bytes the tail holds; 0: no tail yet
-        std::uint32_t sameAs = 0;    // code whose blocks this code reads, plus one; 0: its own
-        std::uint8_t* tail = nullptr;
+        std::uint32_t sameAs = 0;  // code whose blocks this code reads, plus one; 0: its own
+        Tail tail;
     };
 
     void Append(CodeState& state, const std::uint8_t* data, std::size_t size);
-    void GrowTail(CodeState& state, std::size_t size);
     void SpillTail(CodeState& state);
     void WritePostings(std::vector<std::uint32_t>& firstBlock);
 
@@ -81,7 +77,8 @@ class PostingsWriter {
     std::string m_spillPath;
     std::unique_ptr<FileWriter> m_spill;
     std::vector<CodeState> m_codes;
-    TailSlots m_tails;
+    TailStore m_tails;
+    std::vector<std::uint8_t> m_block;       // a tail gathered for the spill file
     std::vector<std::uint32_t> m_spillNext;  // chain of spilled blocks
     std::vector<std::uint8_t> m_entry;
     std::uint64_t m_streamBytes = 0;
