@@ -2,12 +2,11 @@
 //
 // Pages arrive in ascending record order, each as its (code, position)
 // pairs. Every character code's postings stream grows append-only in a tail
-// of its own, a chain of small chunks (TailStore) up to a block of 4,096
-// bytes; a full block goes to a spill file in the output folder. Memory thus
-// holds about the bytes not yet spilled, at most a block per code in use, so
-// it follows the source rather than the number of distinct characters.
-// Finish copies every code's blocks, in code order, onto consecutive blocks
-// of the postings file and writes the header tables.
+// of its own (TailStore), small while the code is rare, up to a block of
+// 4,096 bytes; a full block goes to a spill file in the output folder.
+// Memory thus follows the source rather than the number of distinct
+// characters. Finish copies every code's blocks, in code order, onto
+// consecutive blocks of the postings file and writes the header tables.
 #pragma once
 
 #include <cstdint>
@@ -59,14 +58,20 @@ class PostingsWriter {
     std::uint32_t BlockCount() const { return m_blockCount; }
 
   private:
-    struct CodeState {
+    // What every page entry reads, half a cache line per code: the codes of
+    // a page are scattered over the table, and each one costs a miss.
+    struct alignas(32) CodeState {
         std::uint32_t lastRecord = 0;
         std::uint32_t pageCount = 0;
+        Tail tail;
+    };
+    static_assert(sizeof(CodeState) == 32);
+    // What only spills and Finish read.
+    struct CodeBlocks {
         std::uint32_t firstSpill = 0;
         std::uint32_t lastSpill = 0;
         std::uint32_t spillBlocks = 0;
         std::uint32_t sameAs = 0;  // code whose blocks this code reads, plus one; 0: its own
-        Tail tail;
     };
 
     void Append(CodeState& state, const std::uint8_t* data, std::size_t size);
@@ -77,6 +82,7 @@ class PostingsWriter {
     std::string m_spillPath;
     std::unique_ptr<FileWriter> m_spill;
     std::vector<CodeState> m_codes;
+    std::vector<CodeBlocks> m_blocks;
     TailStore m_tails;
     std::vector<std::uint8_t> m_block;       // a tail gathered for the spill file
     std::vector<std::uint32_t> m_spillNext;  // chain of spilled blocks
