@@ -51,17 +51,34 @@ std::uint64_t CorpusBytes(const fs::path& folder) {
 // Ranking reads every stream once, and a corpus of many rare characters has
 // a block per character: its whole postings file. The postings are a
 // read-only file mapping (CIndex maps them), so the pages read are dropped
-// from the resident set every so often; they stay in the page cache.
-constexpr std::uint64_t kReadBetweenReleases = 32u << 20;
+// from the resident set every so often and when a scope is done; they stay
+// in the page cache, and reading them again costs a minor fault.
+class ReadPages {
+  public:
+    explicit ReadPages(const engine::PostingsView& view) : m_view(view) {}
+    ~ReadPages() { Release(); }
+    ReadPages(const ReadPages&) = delete;
+    ReadPages& operator=(const ReadPages&) = delete;
 
-void ReleaseReadPages(const engine::PostingsView& view) {
-    if (view.bytes == nullptr || view.size == 0) return;
-    ::madvise(const_cast<std::uint8_t*>(view.bytes), view.size, MADV_DONTNEED);
-}
+    void Add(std::uint64_t bytes) {
+        m_read += bytes;
+        if (m_read >= kBetweenReleases) Release();
+    }
+    void Release() {
+        if (m_view.bytes != nullptr && m_view.size != 0)
+            ::madvise(const_cast<std::uint8_t*>(m_view.bytes), m_view.size, MADV_DONTNEED);
+        m_read = 0;
+    }
+
+  private:
+    static constexpr std::uint64_t kBetweenReleases = 32u << 20;
+    engine::PostingsView m_view;
+    std::uint64_t m_read = 0;
+};
 
 // The streams of the index worth a table, most costly first.
 std::vector<Candidate> RankStreams(const engine::PostingsTables& tables,
-                                   std::uint64_t leastStreamBytes) {
+                                   std::uint64_t leastStreamBytes, ReadPages& pages) {
     std::map<std::pair<std::uint32_t, std::uint32_t>, Candidate> streams;
     for (int code = 0; code < engine::kCodeCount; ++code) {
         const std::uint32_t first = tables.firstBlock[code];
@@ -72,25 +89,19 @@ std::vector<Candidate> RankStreams(const engine::PostingsTables& tables,
         c.codes.push_back(static_cast<std::uint32_t>(code));
     }
     std::vector<Candidate> ranked;
-    std::uint64_t read = 0;
     for (auto& [key, c] : streams) {
-        if (read >= kReadBetweenReleases) {
-            ReleaseReadPages(tables.view);
-            read = 0;
-        }
         engine::EntryTable table;
         engine::BuildEntryTable(tables.view, c.firstBlock, c.lastPage, table);
-        read += engine::kBlockSize;
+        pages.Add(engine::kBlockSize);
         // A damaged stream is left to the reader, which reports the damage.
         if (table.damaged || table.pages.empty()) continue;
         for (const engine::EntryPlace& place : table.places) c.streamBytes += place.length + 3;
-        read += c.streamBytes;
+        pages.Add(c.streamBytes);
         if (c.streamBytes < leastStreamBytes) continue;
         c.sectionBytes = engine::AcceleratorSectionBytes(table.pages.size(), table.bits.size()) +
                          c.codes.size() * sizeof(engine::AcceleratorEntry);
         ranked.push_back(std::move(c));
     }
-    ReleaseReadPages(tables.view);
     std::sort(ranked.begin(), ranked.end(), [](const Candidate& a, const Candidate& b) {
         return a.streamBytes != b.streamBytes ? a.streamBytes > b.streamBytes
                                               : a.firstBlock < b.firstBlock;
@@ -110,7 +121,8 @@ void Append(std::vector<std::uint8_t>& out, std::span<const T> items) {
 AcceleratorCounts WriteAccelerator(const engine::CIndex& index, const std::string& path,
                                    const AcceleratorLimits& limits) {
     const engine::PostingsTables tables = index.Tables();
-    const std::vector<Candidate> ranked = RankStreams(tables, limits.leastStreamBytes);
+    ReadPages pages(tables.view);
+    const std::vector<Candidate> ranked = RankStreams(tables, limits.leastStreamBytes, pages);
     AcceleratorCounts counts;
     FileWriter out(path);
     engine::AcceleratorHeader header{};
@@ -124,6 +136,7 @@ AcceleratorCounts WriteAccelerator(const engine::CIndex& index, const std::strin
         used += c.sectionBytes;
         engine::EntryTable table;
         engine::BuildEntryTable(tables.view, c.firstBlock, c.lastPage, table);
+        pages.Add(c.streamBytes);
         section.clear();
         Append(section, table.pages);
         Append(section, table.places);
@@ -145,6 +158,7 @@ AcceleratorCounts WriteAccelerator(const engine::CIndex& index, const std::strin
                               c.lastPage, c.codes});
         }
     }
+    pages.Release();
     std::vector<PairList> pairs =
         CollectPairs(tables.view, common, limits.narrowing, limits.pairBudget);
     std::vector<engine::AcceleratorPair> pairDirectory;
