@@ -40,7 +40,9 @@ std::string LibraryMessage(const char* text) {
     return what;
 }
 
-const Json& Field(const Json& object, const char* key, const std::string& where) {
+// Json or const Json.
+template <typename J>
+J& Field(J& object, const char* key, const std::string& where) {
     const auto it = object.find(key);
     if (it == object.end()) throw LineFault{where + "missing field \"" + key + "\""};
     return *it;
@@ -49,6 +51,12 @@ const Json& Field(const Json& object, const char* key, const std::string& where)
 std::string StringField(const Json& value, const char* key, const std::string& where) {
     if (!value.is_string()) throw LineFault{where + "\"" + key + "\" must be a string"};
     return value.get<std::string>();
+}
+
+// The same, taking the text out of the parsed line instead of copying it.
+std::string TakeStringField(Json& value, const char* key, const std::string& where) {
+    if (!value.is_string()) throw LineFault{where + "\"" + key + "\" must be a string"};
+    return std::move(value.get_ref<std::string&>());
 }
 
 std::string NameField(const Json& object, const char* key) {
@@ -68,7 +76,7 @@ std::string NameField(const Json& object, const char* key) {
     return name;
 }
 
-SourcePage ParsePage(const Json& page, std::size_t index) {
+SourcePage ParsePage(Json& page, std::size_t index) {
     const std::string where = "page " + std::to_string(index + 1) + ": ";
     if (!page.is_object()) throw LineFault{where + "must be an object"};
     SourcePage result;
@@ -76,17 +84,17 @@ SourcePage ParsePage(const Json& page, std::size_t index) {
         result.title = StringField(*it, "title", where);
         result.hasTitle = true;
     }
-    const Json& runs = Field(page, "runs", where);
+    Json& runs = Field(page, "runs", where);
     if (!runs.is_array()) throw LineFault{where + "\"runs\" must be an array"};
     result.runs.reserve(runs.size());
     for (std::size_t r = 0; r < runs.size(); ++r) {
-        const Json& run = runs[r];
+        Json& run = runs[r];
         const std::string runWhere = where + "run " + std::to_string(r + 1) + ": ";
         if (run.is_string()) {
-            result.runs.push_back({false, run.get<std::string>()});
+            result.runs.push_back({false, std::move(run.get_ref<std::string&>())});
         } else if (run.is_object()) {
             result.runs.push_back(
-                {true, StringField(Field(run, "note", runWhere), "note", runWhere)});
+                {true, TakeStringField(Field(run, "note", runWhere), "note", runWhere)});
         } else {
             throw LineFault{runWhere + "must be a string or an object {\"note\": ...}"};
         }
@@ -131,7 +139,7 @@ bool ParseSourceVolume(std::string_view line, SourceVolume& volume, std::string&
         volume.title = NameField(object, "title");
         volume.volume = NameField(object, "volume");
         volume.firstPage = FirstPage(object);
-        const Json& pages = Field(object, "pages", "");
+        Json& pages = Field(object, "pages", "");
         if (!pages.is_array()) throw LineFault{"\"pages\" must be an array"};
         if (pages.empty()) throw LineFault{"\"pages\" is empty; a volume needs at least one page"};
         const std::uint64_t lastPage = volume.firstPage + pages.size() - 1;
@@ -142,8 +150,12 @@ bool ParseSourceVolume(std::string_view line, SourceVolume& volume, std::string&
         }
         volume.pages.clear();
         volume.pages.reserve(pages.size());
-        for (std::size_t i = 0; i < pages.size(); ++i)
+        // Each page's part of the parsed line goes as soon as the page is
+        // taken out of it: the two need not both fit in memory.
+        for (std::size_t i = 0; i < pages.size(); ++i) {
             volume.pages.push_back(ParsePage(pages[i], i));
+            pages[i] = nullptr;
+        }
     } catch (const LineFault& fault) {
         error = fault.reason;
         return false;
