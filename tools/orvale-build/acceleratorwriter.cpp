@@ -50,9 +50,10 @@ std::uint64_t CorpusBytes(const fs::path& folder) {
 
 // Ranking reads every stream once, and a corpus of many rare characters has
 // a block per character: its whole postings file. The postings are a
-// read-only file mapping (CIndex maps them), so the pages read are dropped
-// from the resident set every so often and when a scope is done; they stay
-// in the page cache, and reading them again costs a minor fault.
+// read-only file mapping (CIndex maps them), so the pages of the streams
+// turned down are dropped from the resident set every so often, and all
+// pages when a scope is done; they stay in the page cache. The streams that
+// may get a table stay: the tables and the pair lists read them again.
 class ReadPages {
   public:
     explicit ReadPages(const engine::PostingsView& view) : m_view(view) {}
@@ -92,12 +93,12 @@ std::vector<Candidate> RankStreams(const engine::PostingsTables& tables,
     for (auto& [key, c] : streams) {
         engine::EntryTable table;
         engine::BuildEntryTable(tables.view, c.firstBlock, c.lastPage, table);
-        pages.Add(engine::kBlockSize);
-        // A damaged stream is left to the reader, which reports the damage.
-        if (table.damaged || table.pages.empty()) continue;
         for (const engine::EntryPlace& place : table.places) c.streamBytes += place.length + 3;
-        pages.Add(c.streamBytes);
-        if (c.streamBytes < leastStreamBytes) continue;
+        // A damaged stream is left to the reader, which reports the damage.
+        if (table.damaged || table.pages.empty() || c.streamBytes < leastStreamBytes) {
+            pages.Add(c.streamBytes + engine::kBlockSize);
+            continue;
+        }
         c.sectionBytes = engine::AcceleratorSectionBytes(table.pages.size(), table.bits.size()) +
                          c.codes.size() * sizeof(engine::AcceleratorEntry);
         ranked.push_back(std::move(c));
@@ -136,7 +137,6 @@ AcceleratorCounts WriteAccelerator(const engine::CIndex& index, const std::strin
         used += c.sectionBytes;
         engine::EntryTable table;
         engine::BuildEntryTable(tables.view, c.firstBlock, c.lastPage, table);
-        pages.Add(c.streamBytes);
         section.clear();
         Append(section, table.pages);
         Append(section, table.places);
@@ -158,7 +158,6 @@ AcceleratorCounts WriteAccelerator(const engine::CIndex& index, const std::strin
                               c.lastPage, c.codes});
         }
     }
-    pages.Release();
     std::vector<PairList> pairs =
         CollectPairs(tables.view, common, limits.narrowing, limits.pairBudget);
     std::vector<engine::AcceleratorPair> pairDirectory;
