@@ -9,9 +9,17 @@ character code while the source stays well under a megabyte. Such a source
 has the most streams per source byte there can be, the worst case for a
 builder whose memory follows the number of streams rather than the source.
 
+--shape picks other sources of about 9.5 MB that stress what the builder
+holds per source byte: "lockstep" (8,000 characters on every page, so that
+all their streams grow together to half a block), "tiny-runs" (one volume
+line of 880,000 one-character runs), "empty-runs" (one volume line of
+3,200,000 empty runs) and "tiny-pages" (one volume line of 560,000
+one-character pages).
+
 Prints one line: source bytes, peak RSS, wall and CPU seconds, corpus bytes.
 
   builder_memory.py --builder build/dev/bin/orvale-build [--variants yitizi.txt]
+  builder_memory.py --builder ... --shape tiny-runs
   builder_memory.py --builder ... --source big.jsonl --keep OUT
 """
 
@@ -56,6 +64,32 @@ def write_all_characters(path, copies, page_chars, pages_per_volume):
             out.write(json.dumps(volume, ensure_ascii=False) + "\n")
 
 
+def write_line(path, pages):
+    volume = {"category": "字", "title": "形", "volume": "巻一", "pages": pages}
+    with open(path, "w", encoding="utf-8") as out:
+        out.write(json.dumps(volume, ensure_ascii=False, separators=(",", ":")) + "\n")
+
+
+def write_shape(path, shape):
+    chars = [chr(0x4E00 + i) for i in range(20000)]
+    if shape == "lockstep":
+        text = "".join(chars[:8000])
+        pages = [{"runs": [text[:4000], {"note": text[4000:]}]} for _ in range(410)]
+        with open(path, "w", encoding="utf-8") as out:
+            for v in range(0, len(pages), 20):
+                volume = {"category": "字", "title": "形", "volume": "巻%d" % (v // 20 + 1),
+                          "pages": pages[v:v + 20]}
+                out.write(json.dumps(volume, ensure_ascii=False) + "\n")
+    elif shape == "tiny-runs":
+        runs = [chars[i % len(chars)] for i in range(880000)]
+        runs = [r if i % 2 else {"note": r} for i, r in enumerate(runs)]
+        write_line(path, [{"runs": runs[i:i + 40]} for i in range(0, len(runs), 40)])
+    elif shape == "empty-runs":
+        write_line(path, [{"runs": [""] * 2000} for _ in range(1600)])
+    elif shape == "tiny-pages":
+        write_line(path, [{"runs": [chars[i % len(chars)]]} for i in range(560000)])
+
+
 def folder_bytes(folder):
     return sum(os.path.getsize(os.path.join(folder, name)) for name in os.listdir(folder))
 
@@ -66,6 +100,9 @@ def main():
     parser.add_argument("--builder", help="the orvale-build program")
     parser.add_argument("--source", help="source to build (default: the all-characters source)")
     parser.add_argument("--variants", help="variant table passed to the builder")
+    parser.add_argument("--shape", default="all-characters",
+                        choices=["all-characters", "lockstep", "tiny-runs", "empty-runs",
+                                 "tiny-pages"])
     parser.add_argument("--copies", type=int, default=1)
     parser.add_argument("--page-chars", type=int, default=400)
     parser.add_argument("--pages-per-volume", type=int, default=50)
@@ -74,17 +111,28 @@ def main():
     parser.add_argument("--no-accelerator", action="store_true")
     args = parser.parse_args()
 
+    def write_source(path):
+        if args.shape == "all-characters":
+            write_all_characters(path, args.copies, args.page_chars, args.pages_per_volume)
+        else:
+            write_shape(path, args.shape)
+
     if args.write_source:
-        write_all_characters(args.write_source, args.copies, args.page_chars,
-                             args.pages_per_volume)
+        write_source(args.write_source)
         return 0
     if not args.builder:
         parser.error("give --builder (or --write-source)")
     with tempfile.TemporaryDirectory(prefix="builder-memory-") as work:
         source = args.source
         if not source:
-            source = os.path.join(work, "all-characters.jsonl")
-            write_all_characters(source, args.copies, args.page_chars, args.pages_per_volume)
+            source = os.path.join(work, args.shape + ".jsonl")
+            # Written by another process: a child's peak RSS counts the
+            # memory of the process it was started from, and writing the
+            # source takes far more than the builder may.
+            subprocess.run([sys.executable, __file__, "--write-source", source, "--shape",
+                            args.shape, "--copies", str(args.copies), "--page-chars",
+                            str(args.page_chars), "--pages-per-volume",
+                            str(args.pages_per_volume)], check=True)
         out = args.keep or os.path.join(work, "corpus")
         command = [args.builder, source, out]
         if args.variants:
