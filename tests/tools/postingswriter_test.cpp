@@ -75,7 +75,7 @@ void AddEntry(std::map<std::uint32_t, Stream>& streams, std::uint32_t code, std:
 
 // Random pages mixing a hot code (spilling many blocks), middling ones,
 // codes that occur once, and codes whose streams take exactly one block and
-// one byte more; read back through the format reader.
+// one entry more; read back through the format reader.
 TEST(PostingsWriter, StreamsRoundTripWhateverTheirSize) {
     TempDir dir;
     std::mt19937 random(14);
