@@ -109,9 +109,11 @@ void VariantTable::BuildLookups() {
         for (std::uint32_t member : m_groups[g]) m_groupOfCodePoint.push_back({member, g});
     }
     // By code point, and for a code point in several groups the first group
-    // only.
-    std::stable_sort(m_groupOfCodePoint.begin(), m_groupOfCodePoint.end(),
-                     [](const Member& a, const Member& b) { return a.codePoint < b.codePoint; });
+    // (the smallest number) only.
+    std::sort(m_groupOfCodePoint.begin(), m_groupOfCodePoint.end(),
+              [](const Member& a, const Member& b) {
+                  return a.codePoint != b.codePoint ? a.codePoint < b.codePoint : a.group < b.group;
+              });
     m_groupOfCodePoint.erase(
         std::unique(m_groupOfCodePoint.begin(), m_groupOfCodePoint.end(),
                     [](const Member& a, const Member& b) { return a.codePoint == b.codePoint; }),
