@@ -186,7 +186,15 @@ std::vector<CellSpan> CellSpans(std::string_view text, const std::vector<bool>& 
 }
 
 CrossCounter::CrossCounter(std::string_view text, const std::vector<CellSpan>& spans) {
-    for (const Unit& unit : UnitsOf(text, spans)) m_codePoints.push_back(unit.cp);
+    // The code points of UnitsOf, without their places.
+    for (const CellSpan& span : spans) {
+        if (span.kind != CellSpan::kMarked) continue;
+        const std::string_view upToEnd = text.substr(0, span.end);
+        for (std::size_t pos = span.begin; pos < span.end;) {
+            const char32_t cp = NextCodePoint(upToEnd, pos);
+            if (Indexed(cp)) m_codePoints.push_back(cp);
+        }
+    }
 }
 
 std::size_t CrossCounter::Count(std::string_view keyword) const {
@@ -194,7 +202,16 @@ std::size_t CrossCounter::Count(std::string_view keyword) const {
     if (parts.empty()) return 0;
     Matcher matcher(m_codePoints, parts);
     std::size_t count = 0;
+    // A match starts only where the first part's first character stands.
+    const char32_t first = parts.front().front();
     for (std::size_t v = 0; v < m_codePoints.size();) {
+        if (first != kAnyOne) {
+            v = static_cast<std::size_t>(
+                std::find(m_codePoints.begin() + static_cast<std::ptrdiff_t>(v), m_codePoints.end(),
+                          first) -
+                m_codePoints.begin());
+            if (v == m_codePoints.size()) break;
+        }
         if (!matcher.MatchFrom(0, v)) {
             ++v;
             continue;
@@ -209,7 +226,9 @@ bool CrossCounter::Any(std::string_view keyword) const {
     const std::vector<Part> parts = SplitParts(keyword);
     if (parts.empty()) return false;
     Matcher matcher(m_codePoints, parts);
+    const char32_t first = parts.front().front();
     for (std::size_t v = 0; v < m_codePoints.size(); ++v) {
+        if (first != kAnyOne && m_codePoints[v] != first) continue;
         if (matcher.MatchFrom(0, v)) return true;
     }
     return false;
