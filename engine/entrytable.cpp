@@ -87,8 +87,7 @@ void EntryTables::Clear() {
 
 const EntryTable& EntryTables::For(int code, std::uint32_t firstBlock, std::uint32_t lastPage,
                                    const PostingsView& view) {
-    if (m_slots.empty()) m_slots.resize(kCodeCount);
-    Slot& slot = m_slots[static_cast<std::size_t>(code)];
+    Slot& slot = m_slots[code];
     slot.lastUse = m_round;
     if (!slot.table) {
         slot.table = std::make_unique<EntryTable>();
@@ -101,26 +100,23 @@ const EntryTable& EntryTables::For(int code, std::uint32_t firstBlock, std::uint
 }
 
 void EntryTables::Release(int code) {
-    if (code < 0 || static_cast<std::size_t>(code) >= m_slots.size()) return;
-    Slot& slot = m_slots[static_cast<std::size_t>(code)];
-    if (!slot.table || slot.table->ownPages.empty()) return;
-    m_keptBytes -= slot.table->Bytes();
-    slot.table.reset();
+    const auto it = m_slots.find(code);
+    if (it == m_slots.end() || !it->second.table || it->second.table->ownPages.empty()) return;
+    m_keptBytes -= it->second.table->Bytes();
+    m_slots.erase(it);
     m_built.erase(std::find(m_built.begin(), m_built.end(), code));
 }
 
 void EntryTables::TrimTo(std::size_t bytes) {
     if (m_keptBytes > bytes) {
-        std::sort(m_built.begin(), m_built.end(), [this](int a, int b) {
-            return m_slots[static_cast<std::size_t>(a)].lastUse <
-                   m_slots[static_cast<std::size_t>(b)].lastUse;
-        });
+        std::sort(m_built.begin(), m_built.end(),
+                  [this](int a, int b) { return m_slots[a].lastUse < m_slots[b].lastUse; });
         std::size_t dropped = 0;
         for (; dropped < m_built.size() && m_keptBytes > bytes; ++dropped) {
-            Slot& slot = m_slots[static_cast<std::size_t>(m_built[dropped])];
-            if (slot.lastUse == m_round) break;
-            m_keptBytes -= slot.table->Bytes();
-            slot.table.reset();
+            const auto it = m_slots.find(m_built[dropped]);
+            if (it->second.lastUse == m_round) break;
+            m_keptBytes -= it->second.table->Bytes();
+            m_slots.erase(it);
         }
         m_built.erase(m_built.begin(), m_built.begin() + static_cast<std::ptrdiff_t>(dropped));
     }

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/postingscursor.h"
@@ -152,8 +153,8 @@ class EntryTables {
         std::unique_ptr<EntryTable> table;
         std::uint64_t lastUse = 0;
     };
-    std::vector<Slot> m_slots;
-    std::vector<int> m_built;  // codes with a table, in no particular order
+    std::unordered_map<int, Slot> m_slots;  // by code: a search touches few of them
+    std::vector<int> m_built;               // codes with a table, in no particular order
     EntryTableSource* m_source = nullptr;
     std::size_t m_budget = kDefaultBudget;
     std::size_t m_keptBytes = 0;

@@ -78,32 +78,34 @@ bool CIndex::Load(const CorpusFolder& folder, const std::string& baseName, int s
     m_hits.Clear();
 
     const std::string stem = baseName + ScopeSuffix(scope);
-    MappedFile header;
-    if (!header.Open(folder, stem + "-idx.h") || header.Size() < kHeaderTablesSize) return false;
-    // Table E has one entry per postings block, and the postings file holds
-    // fewer than 4 GiB: a longer table is not an index header.
-    const std::uint64_t blockCount = (header.Size() - kHeaderTablesSize) / 4;
-    if (blockCount > kMaxBlockCount) return false;
-    try {
-        m_firstBlock.resize(kCodeCount);
-        m_auxWords.resize(kCodeCount);
-        m_auxLongs.resize(kCodeCount);
-        m_lastPage.resize(kCodeCount);
-        m_nextBlock.resize(static_cast<std::size_t>(blockCount));
-    } catch (const std::bad_alloc&) {
+    if (!m_header.Open(folder, stem + "-idx.h") || m_header.Size() < kHeaderTablesSize ||
+        !m_header.Map()) {
         Unload();
         return false;
     }
+    // Table E has one entry per postings block, and the postings file holds
+    // fewer than 4 GiB: a longer table is not an index header.
+    const std::uint64_t blockCount = (m_header.Size() - kHeaderTablesSize) / 4;
+    if (blockCount > kMaxBlockCount) {
+        Unload();
+        return false;
+    }
+    // The mapping starts on a page boundary and every table on a multiple of
+    // four bytes, so the entries are aligned.
+    const std::uint8_t* bytes = m_header.Data();
     std::uint64_t offset = 0;
-    const bool read = header.ReadAt(offset, m_firstBlock.data(), kTableABytes) &&
-                      header.ReadAt(offset += kTableABytes, m_auxWords.data(), kTableBBytes) &&
-                      header.ReadAt(offset += kTableBBytes, m_auxLongs.data(), kTableCBytes) &&
-                      header.ReadAt(offset += kTableCBytes, m_lastPage.data(), kTableDBytes) &&
-                      header.ReadAt(kHeaderTablesSize, m_nextBlock.data(), m_nextBlock.size() * 4);
-    m_headerSize = header.Size();
-    header.Close();
+    m_firstBlock = {reinterpret_cast<const std::uint32_t*>(bytes), kCodeCount};
+    m_auxWords = {reinterpret_cast<const std::uint16_t*>(bytes + (offset += kTableABytes)),
+                  kCodeCount};
+    m_auxLongs = {reinterpret_cast<const std::uint32_t*>(bytes + (offset += kTableBBytes)),
+                  kCodeCount};
+    m_lastPage = {reinterpret_cast<const std::uint32_t*>(bytes + (offset += kTableCBytes)),
+                  kCodeCount};
+    m_nextBlock = {reinterpret_cast<const std::uint32_t*>(bytes + kHeaderTablesSize),
+                   static_cast<std::size_t>(blockCount)};
+    m_headerSize = m_header.Size();
     m_blockCount = static_cast<std::uint32_t>(blockCount);
-    if (!read || !m_postings.Open(folder, stem + "-idx.m") ||
+    if (!m_postings.Open(folder, stem + "-idx.m") ||
         m_postings.Size() >= kMaxBlockCount * kBlockSize || !m_postings.Map() ||
         !m_list.Load(folder, baseName)) {
         Unload();
@@ -141,11 +143,12 @@ std::string CIndex::TakeAcceleratorNotice() {
 }
 
 void CIndex::Unload() {
-    std::vector<std::uint32_t>().swap(m_auxLongs);
-    std::vector<std::uint16_t>().swap(m_auxWords);
-    std::vector<std::uint32_t>().swap(m_firstBlock);
-    std::vector<std::uint32_t>().swap(m_lastPage);
-    std::vector<std::uint32_t>().swap(m_nextBlock);
+    m_auxLongs = {};
+    m_auxWords = {};
+    m_firstBlock = {};
+    m_lastPage = {};
+    m_nextBlock = {};
+    m_header.Close();
     m_blockCount = 0;
     m_entryTables.Clear();
     m_entryTables.SetSource(nullptr);

@@ -16,12 +16,13 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "engine/corpusfolder.h"
 #include "engine/accelerator.h"
+#include "engine/corpusfolder.h"
 #include "engine/hitlist.h"
 #include "engine/indexcode.h"
 #include "engine/mappedfile.h"
@@ -157,11 +158,14 @@ class CIndex {
 
     pages::CFileList m_list;
     MappedFile m_postings;
-    std::vector<std::uint32_t> m_nextBlock;   // table E, indexed by block number
-    std::vector<std::uint32_t> m_auxLongs;    // table C, kept, not consulted
-    std::vector<std::uint16_t> m_auxWords;    // table B, kept, not consulted
-    std::vector<std::uint32_t> m_firstBlock;  // table A, indexed by code
-    std::vector<std::uint32_t> m_lastPage;    // table D, indexed by code
+    // The header tables, read in place from the mapped header file: a search
+    // touches only the entries of its characters.
+    MappedFile m_header;
+    std::span<const std::uint32_t> m_nextBlock;   // table E, indexed by block number
+    std::span<const std::uint32_t> m_auxLongs;    // table C, kept, not consulted
+    std::span<const std::uint16_t> m_auxWords;    // table B, kept, not consulted
+    std::span<const std::uint32_t> m_firstBlock;  // table A, indexed by code
+    std::span<const std::uint32_t> m_lastPage;    // table D, indexed by code
     std::uint32_t m_blockCount = 0;
     bool m_loaded = false;
 

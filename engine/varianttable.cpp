@@ -1,5 +1,6 @@
 #include "engine/varianttable.h"
 
+#include <algorithm>
 #include <new>
 
 #include "engine/indexcode.h"
@@ -82,8 +83,11 @@ bool VariantTable::Load(const CorpusFolder& folder) {
 
 void VariantTable::Parse(std::string_view content) {
     m_groups.clear();
+    m_groups.reserve(static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) +
+                     1);
     ForEachPiece(content, '\n', [this](std::string_view line) {
         Group group;
+        group.reserve(static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1);
         ForEachPiece(line, ',',
                      [&group](std::string_view field) { group.push_back(ParseHexField(field)); });
         m_groups.push_back(std::move(group));
@@ -94,30 +98,40 @@ void VariantTable::Parse(std::string_view content) {
 void VariantTable::Clear() {
     m_groups.clear();
     m_groupOfCodePoint.clear();
-    m_groupOfUnit.clear();
 }
 
 void VariantTable::BuildLookups() {
     m_groupOfCodePoint.clear();
-    m_groupOfUnit.assign(0x10000, -1);
+    std::size_t members = 0;
+    for (const Group& group : m_groups) members += group.size();
+    m_groupOfCodePoint.reserve(members);
     for (std::uint32_t g = 0; g < m_groups.size(); ++g) {
-        for (std::uint32_t member : m_groups[g]) {
-            m_groupOfCodePoint.emplace(member, g);  // keeps the first group
-            // A keyword is widened unit by unit, so only members that are one
-            // UTF-16 unit can stand for a unit. Matching a supplementary member
-            // by its low 16 bits would give a common character an unrelated
-            // group that does not even contain it, and its hits would go unmarked.
-            if (member > 0xFFFF) continue;
-            std::int32_t& unitGroup = m_groupOfUnit[member];
-            if (unitGroup < 0) unitGroup = static_cast<std::int32_t>(g);
-        }
+        for (std::uint32_t member : m_groups[g]) m_groupOfCodePoint.push_back({member, g});
     }
+    // By code point, and for a code point in several groups the first group
+    // (the smallest number) only.
+    std::sort(m_groupOfCodePoint.begin(), m_groupOfCodePoint.end(),
+              [](const Member& a, const Member& b) {
+                  return a.codePoint != b.codePoint ? a.codePoint < b.codePoint : a.group < b.group;
+              });
+    m_groupOfCodePoint.erase(
+        std::unique(m_groupOfCodePoint.begin(), m_groupOfCodePoint.end(),
+                    [](const Member& a, const Member& b) { return a.codePoint == b.codePoint; }),
+        m_groupOfCodePoint.end());
+}
+
+std::int64_t VariantTable::GroupOf(std::uint32_t codePoint) const {
+    const auto it = std::lower_bound(
+        m_groupOfCodePoint.begin(), m_groupOfCodePoint.end(), codePoint,
+        [](const Member& member, std::uint32_t value) { return member.codePoint < value; });
+    if (it == m_groupOfCodePoint.end() || it->codePoint != codePoint) return -1;
+    return it->group;
 }
 
 bool VariantTable::MapVariant(char32_t codePoint, int& code) const {
-    const auto it = m_groupOfCodePoint.find(static_cast<std::uint32_t>(codePoint));
-    if (it == m_groupOfCodePoint.end()) return false;
-    code = kVariantCodeBase + static_cast<int>(it->second);
+    const std::int64_t g = GroupOf(static_cast<std::uint32_t>(codePoint));
+    if (g < 0) return false;
+    code = kVariantCodeBase + static_cast<int>(g);
     return true;
 }
 
@@ -126,7 +140,11 @@ pages::VariantChoices VariantTable::ChoicesOf(std::u16string_view keywords) cons
     choices.reserve(keywords.size());
     for (char16_t unit : keywords) {
         std::vector<char16_t> list;
-        const std::int32_t g = m_groupOfUnit.empty() ? -1 : m_groupOfUnit[unit];
+        // A keyword is widened unit by unit, so only members that are one
+        // UTF-16 unit can stand for a unit: a supplementary member never
+        // equals a unit, and its low 16 bits must not match a common
+        // character to an unrelated group.
+        const std::int64_t g = GroupOf(unit);
         if (g < 0) {
             list.push_back(unit);
         } else {

@@ -4,15 +4,14 @@
 // kVariantCodeBase + g. A code point listed in several groups belongs to the
 // first of them everywhere.
 //
-// Owned by CIndex, which reloads it on every Load. Lookups go through hash
-// tables built when the table is read, so they cost the same for any number
-// of groups.
+// Owned by CIndex, which reloads it on every Load. Lookups search one sorted
+// table of members built when the table is read: a few steps for any number
+// of groups, and a few allocations however many groups there are.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/corpusfolder.h"
@@ -44,9 +43,8 @@ class VariantTable {
     // and returns true; otherwise returns false and leaves code alone.
     bool MapVariant(char32_t codePoint, int& code) const;
 
-    // For each unit of keywords: the low 16 bits of every member of the first
-    // group holding a member with those low 16 bits, in group order; or the
-    // unit alone.
+    // For each unit of keywords: the members of one UTF-16 unit of the first
+    // group holding that unit, in group order; or the unit alone.
     pages::VariantChoices ChoicesOf(std::u16string_view keywords) const;
 
     // Every spelling obtained by choosing one unit of each choice list, the
@@ -56,12 +54,15 @@ class VariantTable {
 
   private:
     void BuildLookups();
+    // The first group holding codePoint, or -1.
+    std::int64_t GroupOf(std::uint32_t codePoint) const;
 
+    struct Member {
+        std::uint32_t codePoint;
+        std::uint32_t group;
+    };
     std::vector<Group> m_groups;
-    std::unordered_map<std::uint32_t, std::uint32_t> m_groupOfCodePoint;
-    // Indexed by a UTF-16 unit: the first group holding a member whose low
-    // 16 bits equal it, or -1.
-    std::vector<std::int32_t> m_groupOfUnit;
+    std::vector<Member> m_groupOfCodePoint;  // by code point, the first group of each
 };
 
 }  // namespace engine

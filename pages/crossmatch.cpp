@@ -96,9 +96,13 @@ std::vector<Part> SplitParts(std::string_view keyword) {
     return parts;
 }
 
+char32_t CodePointOf(const Unit& unit) { return unit.cp; }
+char32_t CodePointOf(char32_t cp) { return cp; }
+
+template <typename Units>
 class Matcher {
   public:
-    Matcher(const std::vector<Unit>& units, const std::vector<Part>& parts)
+    Matcher(const Units& units, const std::vector<Part>& parts)
         : m_units(units),
           m_parts(parts),
           m_at(parts.size()),
@@ -127,12 +131,12 @@ class Matcher {
         const Part& part = m_parts[k];
         if (v + part.size() > m_units.size()) return false;
         for (std::size_t j = 0; j < part.size(); ++j) {
-            if (part[j] != kAnyOne && part[j] != m_units[v + j].cp) return false;
+            if (part[j] != kAnyOne && part[j] != CodePointOf(m_units[v + j])) return false;
         }
         return true;
     }
 
-    const std::vector<Unit>& m_units;
+    const Units& m_units;
     const std::vector<Part>& m_parts;
     std::vector<std::size_t> m_at;
     std::vector<std::vector<bool>> m_failed;
@@ -179,6 +183,71 @@ std::vector<CellSpan> CellSpans(std::string_view text, const std::vector<bool>& 
         }
     }
     return spans;
+}
+
+CrossCounter::CrossCounter(std::string_view text, const std::vector<CellSpan>& spans) {
+    // The code points of UnitsOf, without their places.
+    for (const CellSpan& span : spans) {
+        if (span.kind != CellSpan::kMarked) continue;
+        const std::string_view upToEnd = text.substr(0, span.end);
+        for (std::size_t pos = span.begin; pos < span.end;) {
+            const char32_t cp = NextCodePoint(upToEnd, pos);
+            if (Indexed(cp)) m_codePoints.push_back(cp);
+        }
+    }
+}
+
+std::size_t CrossCounter::Count(std::string_view keyword) const {
+    const std::vector<Part> parts = SplitParts(keyword);
+    if (parts.empty()) return 0;
+    Matcher matcher(m_codePoints, parts);
+    std::size_t count = 0;
+    // A match starts only where the first part's first character stands.
+    const char32_t first = parts.front().front();
+    for (std::size_t v = 0; v < m_codePoints.size();) {
+        if (first != kAnyOne) {
+            v = static_cast<std::size_t>(
+                std::find(m_codePoints.begin() + static_cast<std::ptrdiff_t>(v), m_codePoints.end(),
+                          first) -
+                m_codePoints.begin());
+            if (v == m_codePoints.size()) break;
+        }
+        if (!matcher.MatchFrom(0, v)) {
+            ++v;
+            continue;
+        }
+        ++count;
+        v = matcher.At().back() + parts.back().size();
+    }
+    return count;
+}
+
+bool CrossCounter::Any(std::string_view keyword) const {
+    const std::vector<Part> parts = SplitParts(keyword);
+    if (parts.empty()) return false;
+    Matcher matcher(m_codePoints, parts);
+    const char32_t first = parts.front().front();
+    for (std::size_t v = 0; v < m_codePoints.size(); ++v) {
+        if (first != kAnyOne && m_codePoints[v] != first) continue;
+        if (matcher.MatchFrom(0, v)) return true;
+    }
+    return false;
+}
+
+bool MayMatchIn(std::string_view text, std::string_view keyword) {
+    for (std::size_t pos = 0; pos < keyword.size();) {
+        const std::size_t start = pos;
+        if (Indexed(NextCodePoint(keyword, pos)) &&
+            text.find(keyword.substr(start, pos - start)) == std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsOneIndexedCharacter(std::string_view keyword) {
+    std::size_t pos = 0;
+    return !keyword.empty() && Indexed(NextCodePoint(keyword, pos)) && pos == keyword.size();
 }
 
 bool HasCrossMatch(std::string_view text, const std::vector<CellSpan>& spans,

@@ -41,9 +41,32 @@ struct CrossMatch {
 std::vector<CellSpan> CellSpans(std::string_view text, const std::vector<bool>& runMarked,
                                 const std::vector<std::size_t>& runStarts);
 
+// Whether every indexed character of keyword occurs somewhere in text:
+// without that neither this matching nor the run-by-run marking can find
+// the keyword, so a composer may skip it.
+bool MayMatchIn(std::string_view text, std::string_view keyword);
+
+// Whether keyword is one indexed character and nothing else: its matches
+// lie inside one run, so matching across markup finds no more of them.
+bool IsOneIndexedCharacter(std::string_view keyword);
+
 // Every match of keyword in the marked text of spans (over text).
 std::vector<CrossMatch> FindCrossMatches(std::string_view text, const std::vector<CellSpan>& spans,
                                          std::string_view keyword);
+
+// The number of matches FindCrossMatches finds, from the indexed characters
+// of the marked text alone. Marks add only tags, so the count taken on a
+// stored page holds for the page after any number of marking passes.
+class CrossCounter {
+  public:
+    CrossCounter(std::string_view text, const std::vector<CellSpan>& spans);
+    std::size_t Count(std::string_view keyword) const;
+    // Whether HasCrossMatch finds keyword.
+    bool Any(std::string_view keyword) const;
+
+  private:
+    std::vector<char32_t> m_codePoints;
+};
 
 // Whether keyword has a match in the marked text of spans. Every keyword
 // that starts with the pieces of a prefix matches only where the prefix

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <unordered_set>
 
 #include "engine/codeconverter.h"
+#include "pages/characterpass.h"
 #include "pages/pagecomposer.h"
 #include "pages/pagenumber.h"
 #include "pages/widening.h"
@@ -218,7 +220,23 @@ std::int32_t CFileList::ComposeHitPage(std::uint32_t recordIndex, std::string& h
     if (keywords.empty()) return 0;
 
     std::int32_t anchors = 0;
+    bool framed = false;
     std::unordered_set<std::string> seen;
+    // Keywords of one character in a row are marked together in one pass;
+    // any other keyword is a pass of its own, in the keywords' order.
+    std::vector<std::string> characters;
+    std::optional<CrossCounter> crossCounter;  // counted once, for the longer keywords
+    const auto pass = [&](auto&& compose) {
+        html.clear();
+        compose();
+        page.swap(html);
+        framed = true;
+    };
+    const auto flushCharacters = [&] {
+        if (characters.empty()) return;
+        pass([&] { ComposeCharacterPass(page, html, characters, parity, textLayer, anchors); });
+        characters.clear();
+    };
     std::size_t start = 0;
     while (start < keywords.size()) {
         if (IsKeywordSeparator(keywords[start])) {
@@ -231,10 +249,21 @@ std::int32_t CFileList::ComposeHitPage(std::uint32_t recordIndex, std::string& h
         engine::Utf16ToUtf8(keywords.substr(start, stop - start), keyword, true);
         start = stop;
         if (!seen.insert(keyword).second) continue;
-        html.clear();
-        ComposeTermPass(page, html, keyword, parity, textLayer, anchors);
-        page = html;
+        // A keyword that cannot match leaves a composed page as it is; the
+        // first pass also puts the stored page into the result frame.
+        if (framed && !MayMatchIn(page, keyword)) continue;
+        if (IsOneIndexedCharacter(keyword)) {
+            characters.push_back(std::move(keyword));
+            continue;
+        }
+        flushCharacters();
+        if (!crossCounter) crossCounter.emplace(CrossCounterOf(page, parity, textLayer));
+        pass([&] {
+            ComposeTermPass(page, html, keyword, parity, textLayer, anchors, &*crossCounter);
+        });
     }
+    flushCharacters();
+    if (framed) html.swap(page);
     return anchors;
 }
 

@@ -21,16 +21,115 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
 }
 
-HTMLNode* PartOf(std::array<HTMLNode, 3>& parts, int state) {
+// The part a state's text goes to, or -1.
+int PartIndexOf(int state) {
     switch (state) {
         case kInTitle:
-            return &parts[0];
+            return 0;
         case kInCell1:
-            return &parts[1];
+            return 1;
         case kInCell2:
-            return &parts[2];
+            return 2;
         default:
-            return nullptr;
+            return -1;
+    }
+}
+
+// Walks page the way ParsePage reads it: calls give(part, text) for every
+// stretch of text and other tags that goes to part 0, 1 or 2, in order.
+// Structural tags are dropped; a tag still open at the end is dropped.
+template <typename Give>
+void ForEachPartStretch(std::string_view page, Give give) {
+    int state = kBeforeTitle;
+    std::size_t chunk = 0;
+    const auto flush = [&](std::size_t end) {
+        if (const int part = PartIndexOf(state); part >= 0 && end > chunk) {
+            give(part, page.substr(chunk, end - chunk));
+        }
+    };
+    for (std::size_t i = 0;;) {
+        const std::size_t open = page.find('<', i);
+        if (open == std::string_view::npos) {
+            flush(page.size());
+            return;
+        }
+        const std::size_t close = page.find('>', open);
+        if (close == std::string_view::npos) {
+            flush(open);
+            return;
+        }
+        const std::string_view tag = page.substr(open, close + 1 - open);
+        i = close + 1;
+        int next = state;
+        if (StartsWith(tag, "<title") && state == kBeforeTitle) {
+            next = kInTitle;
+        } else if (StartsWith(tag, "<TD")) {
+            if (state == kAfterTitle) {
+                next = kInCell1;
+            } else if (state == kBetweenCells) {
+                next = kInCell2;
+            }
+        } else if (StartsWith(tag, "</title>")) {
+            next = kAfterTitle;
+        } else if (StartsWith(tag, "</TD")) {
+            if (state == kInCell1) {
+                next = kBetweenCells;
+            } else if (state == kInCell2) {
+                next = kAfterCells;
+            }
+        } else {
+            continue;
+        }
+        flush(open);
+        state = next;
+        chunk = i;
+    }
+}
+
+// The parts of page as views into it when each lies in one stretch, as in
+// every page a pass has framed; false otherwise.
+bool PartsInPlace(std::string_view page, std::array<std::string_view, 3>& parts) {
+    parts = {};
+    bool inPlace = true;
+    ForEachPartStretch(page, [&](int part, std::string_view text) {
+        std::string_view& view = parts[static_cast<std::size_t>(part)];
+        if (!view.empty()) inPlace = false;
+        view = text;
+    });
+    return inPlace;
+}
+
+struct RunView {
+    int kind;
+    std::string_view text;
+};
+
+// SplitRuns with the runs as views into cell: each run is one stretch of it.
+std::vector<RunView> RunViews(std::string_view cell) {
+    std::vector<RunView> runs(1, RunView{kMainText, {}});
+    std::size_t chunk = 0;
+    for (std::size_t i = 0;;) {
+        const std::size_t open = cell.find('<', i);
+        if (open == std::string_view::npos) {
+            runs.back().text = cell.substr(chunk);
+            return runs;
+        }
+        const std::size_t close = cell.find('>', open);
+        if (close == std::string_view::npos) {
+            runs.back().text = cell.substr(chunk, open - chunk);
+            return runs;
+        }
+        const std::string_view tag = cell.substr(open, close + 1 - open);
+        i = close + 1;
+        int kind = kMainText;
+        if (StartsWith(tag, kAnnotationOpener)) {
+            kind = kAnnotation;
+        } else if (!(runs.back().kind == kAnnotation && StartsWith(tag, kAnnotationCloser))) {
+            continue;
+        }
+        runs.back().text = cell.substr(chunk, open - chunk);
+        runs.push_back(RunView{kind, {}});
+        chunk = i;
     }
 }
 
@@ -38,65 +137,23 @@ HTMLNode* PartOf(std::array<HTMLNode, 3>& parts, int state) {
 
 std::array<HTMLNode, 3> ParsePage(std::string_view page) {
     std::array<HTMLNode, 3> parts;
-    int state = kBeforeTitle;
-    std::size_t i = 0;
-    while (i < page.size()) {
-        if (page[i] != '<') {
-            const std::size_t next = std::min(page.find('<', i), page.size());
-            if (HTMLNode* part = PartOf(parts, state)) part->text.append(page.substr(i, next - i));
-            i = next;
-            continue;
-        }
-        const std::size_t close = page.find('>', i);
-        if (close == std::string_view::npos) break;  // a tag still open at the end is dropped
-        const std::string_view tag = page.substr(i, close + 1 - i);
-        i = close + 1;
-        if (StartsWith(tag, "<title") && state == kBeforeTitle) {
-            state = kInTitle;
-        } else if (StartsWith(tag, "<TD")) {
-            if (state == kAfterTitle) {
-                state = kInCell1;
-            } else if (state == kBetweenCells) {
-                state = kInCell2;
-            }
-        } else if (StartsWith(tag, "</title>")) {
-            state = kAfterTitle;
-        } else if (StartsWith(tag, "</TD")) {
-            if (state == kInCell1) {
-                state = kBetweenCells;
-            } else if (state == kInCell2) {
-                state = kAfterCells;
-            }
-        } else if (HTMLNode* part = PartOf(parts, state)) {
-            part->text.append(tag);
-        }
-    }
+    ForEachPartStretch(page, [&parts](int part, std::string_view text) {
+        parts[static_cast<std::size_t>(part)].text.append(text);
+    });
     return parts;
 }
 
 std::vector<FilterItem> SplitRuns(std::string_view cell) {
-    std::vector<FilterItem> runs(1);
-    std::size_t i = 0;
-    while (i < cell.size()) {
-        if (cell[i] != '<') {
-            const std::size_t next = std::min(cell.find('<', i), cell.size());
-            runs.back().text.append(cell.substr(i, next - i));
-            i = next;
-            continue;
-        }
-        const std::size_t close = cell.find('>', i);
-        if (close == std::string_view::npos) break;
-        const std::string_view tag = cell.substr(i, close + 1 - i);
-        i = close + 1;
-        if (StartsWith(tag, kAnnotationOpener)) {
-            runs.push_back(FilterItem{kAnnotation, {}});
-        } else if (runs.back().kind == kAnnotation && StartsWith(tag, kAnnotationCloser)) {
-            runs.push_back(FilterItem{kMainText, {}});
-        } else {
-            runs.back().text.append(tag);
-        }
-    }
+    std::vector<FilterItem> runs;
+    for (const RunView& run : RunViews(cell)) runs.push_back({run.kind, std::string(run.text)});
     return runs;
+}
+
+CrossCounter CrossCounterOf(std::string_view page, int parity, int textLayer) {
+    const std::array<HTMLNode, 3> parts = ParsePage(page);
+    const PlainCell plain =
+        MakePlainCell(SplitRuns((parity == 0 ? parts[1] : parts[2]).text), textLayer);
+    return CrossCounter(plain.text, plain.spans);
 }
 
 PlainCell MakePlainCell(const std::vector<FilterItem>& runs, int textLayer) {
@@ -117,19 +174,62 @@ PlainCell MakePlainCell(const std::vector<FilterItem>& runs, int textLayer) {
 }
 
 void ComposeTermPass(std::string_view page, std::string& html, std::string_view keyword, int parity,
-                     int textLayer, std::int32_t& anchorCounter) {
-    std::array<HTMLNode, 3> parts = ParsePage(page);
-    HTMLNode& textCell = parity == 0 ? parts[1] : parts[2];
-    const std::vector<FilterItem> runs = SplitRuns(textCell.text);
-
+                     int textLayer, std::int32_t& anchorCounter, const CrossCounter* crossCounter) {
     std::vector<Seg> segs;
     SplitTerm(keyword, segs);
     const bool markMain = textLayer != kAnnotationLayer;
     const bool markNotes = textLayer != kMainTextLayer;
+    const std::int32_t firstAnchor = anchorCounter;
+
+    // A framed page is rebuilt straight from views into it when the marking
+    // run by run needs no second look across markup: one copy of the page.
+    // A keyword with '*' that matches across markup at all usually does so
+    // more often than in the runs: it goes the full way at once.
+    std::array<std::string_view, 3> views;
+    const bool oneCharacter = IsOneIndexedCharacter(keyword);
+    const std::size_t crossingCount =
+        oneCharacter || crossCounter == nullptr ? 0 : crossCounter->Count(keyword);
+    const bool runsLikelyEnough =
+        oneCharacter || (crossCounter != nullptr &&
+                         (crossingCount == 0 || keyword.find('*') == std::string_view::npos));
+    if (runsLikelyEnough && PartsInPlace(page, views)) {
+        const std::size_t start = html.size();
+        std::int32_t matches = 0;
+        const auto appendCell = [&](std::string_view cell, bool textCell) {
+            if (!textCell) {
+                html.append(cell);
+                return;
+            }
+            for (const RunView& run : RunViews(cell)) {
+                const bool annotation = run.kind == kAnnotation;
+                if (annotation) html.append(kAnnotationOpener);
+                if (annotation ? markNotes : markMain) {
+                    matches += HighlightRun(run.text, segs, html, anchorCounter);
+                } else {
+                    html.append(run.text);
+                }
+                if (annotation) html.append(kAnnotationCloser);
+            }
+        };
+        html.reserve(start + page.size() + page.size() / 2 + 256);
+        html.append(kFrameHead);
+        html.append(views[0]);
+        html.append(kFrameAfterTitle);
+        appendCell(views[1], parity == 0);
+        html.append(kFrameBetweenCells);
+        appendCell(views[2], parity != 0);
+        html.append(kFrameTail);
+        if (oneCharacter || static_cast<std::int64_t>(crossingCount) <= matches) return;
+        html.resize(start);
+        anchorCounter = firstAnchor;
+    }
+
+    std::array<HTMLNode, 3> parts = ParsePage(page);
+    HTMLNode& textCell = parity == 0 ? parts[1] : parts[2];
+    const std::vector<FilterItem> runs = SplitRuns(textCell.text);
 
     std::string cell;
     cell.reserve(textCell.text.size() + textCell.text.size() / 2 + 256);
-    const std::int32_t firstAnchor = anchorCounter;
     std::int32_t matches = 0;
     for (const FilterItem& run : runs) {
         const bool annotation = run.kind == kAnnotation;
@@ -144,6 +244,14 @@ void ComposeTermPass(std::string_view page, std::string& html, std::string_view 
     // The search also counts matches that cross markup or the other layer;
     // when the cell holds more of those than the runs marked, it is marked
     // again across markup. Otherwise the run-by-run marking stands as it is.
+    // One character never crosses markup, and a count taken beforehand
+    // tells whether anything does: skip the costly check when it can.
+    if (oneCharacter ||
+        (crossCounter != nullptr && static_cast<std::int64_t>(crossingCount) <= matches)) {
+        textCell.text.swap(cell);
+        AppendFrame(parts, html);
+        return;
+    }
     const PlainCell plain = MakePlainCell(runs, textLayer);
     const std::vector<CrossMatch> crossing = FindCrossMatches(plain.text, plain.spans, keyword);
     if (static_cast<std::int64_t>(crossing.size()) > matches) {

@@ -68,7 +68,15 @@ PlainCell MakePlainCell(const std::vector<FilterItem>& runs, int textLayer);
 
 // Appends to html the page rebuilt in the frame with the text cell (the first
 // for parity 0, the second for parity 1) marked for one UTF-8 keyword.
+// crossCounter, when given, counts the matches across markup of this page's
+// marked layer (see CrossCounterOf), so that a pass matches across markup
+// only when that finds more than the runs do.
 void ComposeTermPass(std::string_view page, std::string& html, std::string_view keyword, int parity,
-                     int textLayer, std::int32_t& anchorCounter);
+                     int textLayer, std::int32_t& anchorCounter,
+                     const CrossCounter* crossCounter = nullptr);
+
+// The counter of matches across markup for the marked layer of the text cell
+// of page (stored or already marked: the count is the same).
+CrossCounter CrossCounterOf(std::string_view page, int parity, int textLayer);
 
 }  // namespace pages

@@ -1,11 +1,14 @@
 #include "pages/widening.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "engine/codeconverter.h"
+#include "pages/characterpass.h"
+#include "pages/crossmatch.h"
 #include "pages/highlight.h"
 #include "pages/pagecomposer.h"
 
@@ -17,37 +20,112 @@ bool IsAscii(char16_t unit) { return unit < 0x80; }
 
 // Runs the passes of one composition: the first pass always (it frames the
 // page), every later distinct keyword only when it may mark something.
+// Keywords of one character offered in a row are marked in one pass (see
+// ComposeCharacterPass); every other keyword first flushes them, so that
+// passes keep the order of the offers.
 class PassRunner {
   public:
     PassRunner(std::string_view page, int parity, int textLayer, std::string& html)
         : m_page(page), m_parity(parity), m_textLayer(textLayer), m_html(html) {}
 
-    std::int32_t Anchors() const { return m_anchors; }
+    // The anchors written, once every offered keyword has had its pass.
+    std::int32_t Finish() {
+        Flush();
+        if (m_framed) m_html.swap(m_page);
+        return m_anchors;
+    }
 
     // Whether a keyword that starts with the units of prefix may still mark.
     bool PrefixMayMark(std::u16string_view prefix) {
-        if (!m_framed) return true;
         m_scratch.clear();
         engine::Utf16ToUtf8(prefix, m_scratch, true);
+        // One character: the stored page's census answers as MayMark would,
+        // without a pass for the characters waiting or a look at the runs.
+        if (!m_characters.empty() && IsOneIndexedCharacter(m_scratch)) {
+            return CharacterMayMark(m_scratch);
+        }
+        Flush();
+        if (!m_framed) return true;
+        if (IsOneIndexedCharacter(m_scratch)) return CharacterMayMark(m_scratch);
         return MayMark(m_scratch);
     }
 
     void Offer(std::u16string_view word) {
         std::string keyword;
         engine::Utf16ToUtf8(word, keyword, true);
+        if (IsOneIndexedCharacter(keyword)) {
+            OfferCharacter(std::move(keyword));
+            return;
+        }
+        Flush();
         if (m_framed && !(MayMark(keyword) && WouldMark(keyword))) return;
         if (!m_seen.insert(keyword).second) return;
-        m_html.clear();
-        ComposeTermPass(m_page, m_html, keyword, m_parity, m_textLayer, m_anchors);
-        m_page = m_html;
-        m_framed = true;
-        CollectMarkedRuns();
+        Pass([&] {
+            ComposeTermPass(m_page, m_html, keyword, m_parity, m_textLayer, m_anchors, &Counter());
+        });
     }
 
   private:
+    // Marks never add or hide a character outside tags, so the stored
+    // page's counts decide. A character without a match is checked as the
+    // keyword-by-keyword passes check it: one check across markup, spent
+    // from the budget, that finds nothing.
+    void OfferCharacter(std::string keyword) {
+        const bool framed = m_framed || !m_characters.empty();
+        if (framed && CharacterCount(keyword) == 0) {
+            if (m_crossChecksLeft > 0) --m_crossChecksLeft;
+            return;
+        }
+        if (!m_seen.insert(keyword).second) return;
+        m_characters.push_back(std::move(keyword));
+    }
+
+    void Flush() {
+        if (m_characters.empty()) return;
+        Pass([&] {
+            ComposeCharacterPass(m_page, m_html, m_characters, m_parity, m_textLayer, m_anchors);
+        });
+        m_characters.clear();
+    }
+
+    template <typename Compose>
+    void Pass(Compose compose) {
+        m_html.clear();
+        compose();
+        m_page.swap(m_html);
+        m_framed = true;
+        m_runsCollected = false;
+    }
+
+    const CharacterCounts& Census() {
+        if (!m_characterCounts) {
+            m_characterCounts.emplace(CountCharacters(m_page, m_parity, m_textLayer));
+        }
+        return *m_characterCounts;
+    }
+
+    std::int64_t CharacterCount(const std::string& keyword) {
+        const auto it = Census().find(PackedCharacter(keyword));
+        return it == Census().end() ? 0 : it->second;
+    }
+
+    // MayMark of one character: it stands in a marked run (inside a tag
+    // too), or else one check across markup is spent, finding nothing.
+    bool CharacterMayMark(const std::string& keyword) {
+        if (Census().contains(PackedCharacter(keyword))) return true;
+        if (m_crossChecksLeft > 0) --m_crossChecksLeft;
+        return false;
+    }
+
+    // Counted once: marks add only tags, so the count holds for every pass.
+    const CrossCounter& Counter() {
+        if (!m_crossCounter) m_crossCounter.emplace(CrossCounterOf(m_page, m_parity, m_textLayer));
+        return *m_crossCounter;
+    }
+
     // A quick necessary condition, also used for prefixes.
     bool MayMark(std::string_view keyword) {
-        for (const std::string& run : m_markedRuns) {
+        for (const std::string& run : MarkedRuns()) {
             if (StretchesFitRun(keyword, run)) return true;
         }
         return CrossMatchWithinBudget(keyword);
@@ -56,7 +134,7 @@ class PassRunner {
     // Exactly whether the pass of keyword would mark anything.
     bool WouldMark(std::string_view keyword) {
         SplitTerm(keyword, m_segs);
-        for (const std::string& run : m_markedRuns) {
+        for (const std::string& run : MarkedRuns()) {
             if (RunHasMatch(run, m_segs)) return true;
         }
         return CrossMatchWithinBudget(keyword);
@@ -68,7 +146,14 @@ class PassRunner {
     bool CrossMatchWithinBudget(std::string_view keyword) {
         if (m_crossChecksLeft == 0) return false;
         --m_crossChecksLeft;
-        return HasCrossMatch(m_plain.text, m_plain.spans, keyword);
+        return Counter().Any(keyword);
+    }
+
+    // The marked runs of the page as it is now, for the checks.
+    const std::vector<std::string>& MarkedRuns() {
+        if (!m_runsCollected) CollectMarkedRuns();
+        m_runsCollected = true;
+        return m_markedRuns;
     }
 
     void CollectMarkedRuns() {
@@ -76,9 +161,7 @@ class PassRunner {
         std::array<HTMLNode, 3> parts = ParsePage(m_page);
         const bool markMain = m_textLayer != kAnnotationLayer;
         const bool markNotes = m_textLayer != kMainTextLayer;
-        std::vector<FilterItem> runs = SplitRuns(parts[m_parity == 0 ? 1 : 2].text);
-        m_plain = MakePlainCell(runs, m_textLayer);
-        for (FilterItem& run : runs) {
+        for (FilterItem& run : SplitRuns(parts[m_parity == 0 ? 1 : 2].text)) {
             if (run.kind == kAnnotation ? markNotes : markMain) {
                 m_markedRuns.push_back(std::move(run.text));
             }
@@ -93,7 +176,10 @@ class PassRunner {
     bool m_framed = false;
     // The runs of the framed page that the text layer marks.
     std::vector<std::string> m_markedRuns;
-    PlainCell m_plain;
+    bool m_runsCollected = false;
+    std::vector<std::string> m_characters;  // offered, waiting for their pass
+    std::optional<CharacterCounts> m_characterCounts;
+    std::optional<CrossCounter> m_crossCounter;
     std::uint32_t m_crossChecksLeft = 2000;
     std::vector<Seg> m_segs;
     std::unordered_set<std::string> m_seen;
@@ -258,7 +344,7 @@ std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& htm
     PassRunner runner(page, parity, textLayer, html);
     if (wordsVary) {
         if (!ComposeByEnumeration(choices, maxEnumerated, runner)) return 0;
-        return runner.Anchors();
+        return runner.Finish();
     }
 
     std::vector<Word> words;
@@ -276,7 +362,7 @@ std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& htm
     std::uint64_t budget = maxEnumerated;
     for (std::size_t j = words.size(); j > 0; --j)
         OfferOtherSpellings(choices, words[j - 1], runner, budget);
-    return runner.Anchors();
+    return runner.Finish();
 }
 
 }  // namespace

@@ -91,17 +91,11 @@ Catalogue::Catalogue() { Clear(); }
 Catalogue::~Catalogue() = default;
 
 void Catalogue::Clear() {
-    // Only the slots in use need clearing once the table exists.
-    if (m_NodeItem.size() != kCatalogueSlotCount) {
-        m_NodeItem.assign(kCatalogueSlotCount, CatalogueRecord{});
-        m_nodeOfSlot.assign(kCatalogueSlotCount, nullptr);
-        m_treeParent.assign(kCatalogueSlotCount, 0);
-    }
-    for (int slot = 1; slot < m_recordCount; ++slot) {
-        m_NodeItem[static_cast<std::size_t>(slot)] = CatalogueRecord{};
-        m_nodeOfSlot[static_cast<std::size_t>(slot)] = nullptr;
-        m_treeParent[static_cast<std::size_t>(slot)] = 0;
-    }
+    // The tables grow with the records read: slot 0 stays unused, and the
+    // 10,000 slots a catalogue may fill are not touched until it does.
+    m_NodeItem.assign(1, CatalogueRecord{});
+    m_nodeOfSlot.assign(1, nullptr);
+    m_treeParent.assign(1, 0);
     m_recordCount = 1;
     m_rootNode = std::make_unique<ContentsNodeTag>();
     m_rootNode->name = "root";
@@ -146,6 +140,9 @@ CatalogueLoadResult Catalogue::LoadRecords(std::string_view bytes) {
     CatalogueLoadResult result;
     result.opened = true;
     const std::size_t whole = std::min(bytes.size() / kCatalogueRecordSize, kMaxRecords);
+    m_NodeItem.reserve(whole + 1);
+    m_nodeOfSlot.reserve(whole + 1);
+    m_treeParent.reserve(whole + 1);
     for (std::size_t i = 0; i < whole; ++i) {
         CatalogueRecord record;
         const std::string_view piece = bytes.substr(i * kCatalogueRecordSize, kCatalogueRecordSize);
@@ -160,7 +157,7 @@ CatalogueLoadResult Catalogue::LoadRecords(std::string_view bytes) {
 
 void Catalogue::AddRecord(const CatalogueRecord& record) {
     const int slot = m_recordCount;
-    m_NodeItem[slot] = record;
+    m_NodeItem.push_back(record);
     auto owned = std::make_unique<ContentsNodeTag>(record, slot);
     ContentsNodeTag* node = owned.get();
     const std::int32_t level = node->level;
@@ -193,7 +190,7 @@ void Catalogue::AddRecord(const CatalogueRecord& record) {
     } else {
         m_orphans.push_back(std::move(owned));
     }
-    m_nodeOfSlot[slot] = node;
+    m_nodeOfSlot.push_back(node);
 
     // Tree control item: under the last item one level up, else top level.
     int parentSlot = 0;
@@ -202,7 +199,7 @@ void Catalogue::AddRecord(const CatalogueRecord& record) {
     }
     if (level >= 0 && level < kItemLevels)
         m_lastItemAtLevel[static_cast<std::size_t>(level)] = slot;
-    m_treeParent[slot] = parentSlot;
+    m_treeParent.push_back(parentSlot);
     m_treeItems.push_back({slot, parentSlot});
 
     ++m_recordCount;
@@ -227,7 +224,7 @@ std::string Catalogue::ListingText() const {
 }
 
 const CatalogueRecord& Catalogue::NodeItem(int slot) const {
-    if (slot < 0 || slot >= kCatalogueSlotCount) return kEmptyRecord;
+    if (slot < 0 || static_cast<std::size_t>(slot) >= m_NodeItem.size()) return kEmptyRecord;
     return m_NodeItem[static_cast<std::size_t>(slot)];
 }
 

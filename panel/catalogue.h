@@ -1,6 +1,6 @@
 // Catalogue: the catalogue of the corpus, read once from <dataDir>/kvt.dir.
 //
-// Holds the table m_NodeItem of 10,000 record slots (slot 0 never used;
+// Holds the table m_NodeItem of up to 10,000 record slots (slot 0 never used;
 // records fill slots 1 .. recordCount - 1 in file order, so at most 9,999
 // fit), the tree of ContentsNodeTag nodes under the root "root", and for the
 // tree control the parent item of each slot. The slot number is the identity
@@ -114,7 +114,7 @@ class Catalogue {
     void Clear();
     void AddRecord(const CatalogueRecord& record);
 
-    std::vector<CatalogueRecord> m_NodeItem;  // kCatalogueSlotCount slots
+    std::vector<CatalogueRecord> m_NodeItem;  // slot 0 and the records read, in slot order
     int m_recordCount = 1;
     std::unique_ptr<ContentsNodeTag> m_rootNode;
     std::vector<std::unique_ptr<ContentsNodeTag>> m_orphans;

@@ -375,8 +375,17 @@ bool CLeftForm::ShowCatalogPage(int slot, bool useFirstPage, int page) {
     const CatalogueRecord& record = m_catalogue.NodeItem(slot);
     const bool shown =
         m_pageDisplay.ShowCatalogPage(record.DocID(), record.CurFileName(), useFirstPage, page);
+    NotifyUnreadablePage();
     emit stateChanged();
     return shown;
+}
+
+void CLeftForm::NotifyUnreadablePage() {
+    // Once per search (and once before the first): stepping through a run
+    // of damaged pages must not raise a message at every step.
+    if (!m_pageDisplay.LastPageUnreadable() || m_unreadablePageNotified) return;
+    m_unreadablePageNotified = true;
+    Notify(QString::fromUtf8(kUnreadablePageMessage));
 }
 
 void CLeftForm::OnCatalogueSelChanged() {

@@ -164,6 +164,8 @@ class CLeftForm : public QWidget {
     void LoadCatalogueTree();
     void ReloadIndex(int scope, int textLayer);
     void Notify(const QString& text) const;
+    // Says once that a page could not be read from the damaged page store.
+    void NotifyUnreadablePage();
     void WatchEnterKey(QWidget* widget);
 
     Services m_services;
@@ -181,6 +183,7 @@ class CLeftForm : public QWidget {
     ListedSearch m_listed;
     // The listed search met damaged postings: its summary says it is incomplete.
     bool m_listDamaged = false;
+    bool m_unreadablePageNotified = false;
     int m_andOr = 0;
     int m_scopeRadio = 0;
     bool m_variants = true;

@@ -95,6 +95,7 @@ void CLeftForm::OnSearch() {
                                          std::span<const std::uint32_t>(counts), m_rows);
     m_paging.Reset(m_rows.size());
     m_listDamaged = m_index.PostingsDamaged();
+    m_unreadablePageNotified = false;
     m_summary->setText(QString::fromStdString(
         ResultSummaryText(static_cast<std::int64_t>(m_rows.size()), total, m_listDamaged)));
     LayoutPaging();
@@ -112,6 +113,7 @@ void CLeftForm::OnResultItemChanged() {
     if (record < 0) return;
     m_pageDisplay.ShowResultPage(static_cast<std::uint32_t>(record), m_listed.keyword,
                                  m_listed.textLayer, m_listed.variants);
+    NotifyUnreadablePage();
     emit stateChanged();
 }
 

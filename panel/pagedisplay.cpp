@@ -121,7 +121,8 @@ bool CPageDisplay::ShowCatalogPage(std::int32_t docID, std::int32_t firstPage, b
         return false;
     }
     std::string bytes;
-    if (!m_index.ReadPage(static_cast<std::uint32_t>(record), bytes)) return false;
+    m_lastPageUnreadable = !m_index.ReadPage(static_cast<std::uint32_t>(record), bytes);
+    if (m_lastPageUnreadable) return false;
     const std::string path = CatalogPageFile();
     if (!WriteFile(path, bytes)) return false;
     m_shownRecord = record;
@@ -134,7 +135,19 @@ bool CPageDisplay::ShowResultPage(std::uint32_t record, std::u16string_view keyw
                                   bool useVariants) {
     std::string html;
     const std::int32_t hits = m_index.ComposeHitPage(record, html, keyword, textLayer, useVariants);
+    // Composition leaves html empty when the record cannot be read: say so
+    // in the view rather than show a blank page.
+    m_lastPageUnreadable = html.empty() && PageUnreadable(record);
+    if (m_lastPageUnreadable) {
+        html = std::string("<html><head><meta charset=\"utf-8\"></head><body><p>") +
+               kUnreadablePageMessage + "</p></body></html>";
+    }
     return ShowPage(html, hits, {record, std::u16string(keyword), textLayer, useVariants, {}});
+}
+
+bool CPageDisplay::PageUnreadable(std::uint32_t record) {
+    std::string bytes;
+    return m_index.IsLoaded() && !m_index.ReadPage(record, bytes);
 }
 
 bool CPageDisplay::ShowComposedPage(std::uint32_t record, std::string_view html,

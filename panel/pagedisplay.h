@@ -44,15 +44,16 @@ class CPageDisplay {
 
     // Shows page `page` (or the first page, firstPage, when useFirstPage) of
     // the volume whose first record is docID (1-based). False when the page
-    // does not exist in the store or the file cannot be written; nothing is
-    // shown then.
+    // does not exist in the store, cannot be read or the file cannot be
+    // written; nothing is shown then.
     bool ShowCatalogPage(std::int32_t docID, std::int32_t firstPage, bool useFirstPage,
                          std::int32_t page);
 
     // Composes record with the hits of keyword marked in textLayer, writes it
     // to the next result file and shows it at its first hit in reading order
     // ("#0000" when it has none). Sets hitCount and currentHit = 0 once
-    // composed. False when the file cannot be written.
+    // composed. A record the page store cannot read shows a short notice in
+    // its place. False when the file cannot be written.
     bool ShowResultPage(std::uint32_t record, std::u16string_view keyword, int textLayer,
                         bool useVariants);
 
@@ -61,6 +62,10 @@ class CPageDisplay {
     // shows, marks the position spans it marks.
     bool ShowComposedPage(std::uint32_t record, std::string_view html, std::int32_t anchors,
                           std::vector<pages::PositionSpan> marks);
+
+    // Whether the last catalogue or result page asked for was found in the
+    // page directory but could not be read from the damaged page store.
+    bool LastPageUnreadable() const { return m_lastPageUnreadable; }
 
     bool CanPrevHit() const;
     bool CanNextHit() const;
@@ -112,6 +117,8 @@ class CPageDisplay {
     // Writes html to the next result file and shows it at its first anchor.
     bool ShowPage(std::string_view html, std::int32_t anchors, ResultPage source);
     void NavigateToHit();
+    // A loaded corpus whose page store fails to read record.
+    bool PageUnreadable(std::uint32_t record);
 
     engine::CIndex& m_index;
     Navigate m_navigate;
@@ -124,6 +131,11 @@ class CPageDisplay {
     ResultPage m_resultPage;
     std::int64_t m_shownRecord = -1;
     std::vector<std::int32_t> m_hitOrder;  // anchor numbers in reading order
+    bool m_lastPageUnreadable = false;
 };
+
+// Shown when a page of the damaged page store cannot be read.
+inline constexpr const char* kUnreadablePageMessage =
+    "頁ファイルが損傷しているため、この頁を表示できません。データを作り直してください。";
 
 }  // namespace panel

@@ -67,8 +67,42 @@ std::string TypicalPage() {
            "</TD></tr></table></body></html>";
 }
 
+// The alphabet and 2,000 more ideographs.
+std::u16string LongAlphabet() {
+    std::u16string alphabet = kAlphabet;
+    for (char16_t c = 0x4E00; c < 0x4E00 + 2000; ++c) alphabet += c;
+    return alphabet;
+}
+
+// The longest page the bench composes: about 4.2 million characters of the
+// long alphabet, an annotation run of four after every 3,996. The keyword
+// strings below then have tens of thousands of hits.
+std::string LongPage() {
+    const std::u16string alphabet = LongAlphabet();
+    std::uint32_t seed = 777;
+    auto next = [&seed, &alphabet] {
+        seed = seed * 1103515245u + 12345u;
+        return alphabet[(seed >> 8) % alphabet.size()];
+    };
+    std::string cell;
+    std::u16string text;
+    for (int block = 0; block < 4194304 / 4000; ++block) {
+        text.clear();
+        for (int i = 0; i < 3996; ++i) text += next();
+        cell += Utf8(text);
+        text.clear();
+        for (int i = 0; i < 4; ++i) text += next();
+        cell += "<font size=-1 color=\"#993366\">" + Utf8(text) + "</font>";
+    }
+    return "<html><head><meta charset=\"UTF-8\"><title>長 巻一 12</title></head><body>"
+           "<table width=600><tr><TD valign=top>" +
+           cell + "</TD><TD width=80 valign=top>長<br>巻一<br>12</TD></tr></table></body></html>";
+}
+
 class ComposeFixture : public benchmark::Fixture {
   public:
+    virtual std::string Page() const { return TypicalPage(); }
+
     void SetUp(benchmark::State& state) override {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "bench-compose-XXXXXX").string();
@@ -77,7 +111,7 @@ class ComposeFixture : public benchmark::Fixture {
             return;
         }
         m_dir = pattern;
-        const std::string page = TypicalPage();
+        const std::string page = Page();
         std::string name = "詩\\唐詩選\\0012.htm";
         name.resize(pages::kBuilderNameWidth, '\0');
         std::string header(8 + pages::kHeaderBlockSize, '\0');
@@ -151,6 +185,43 @@ BENCHMARK_F(ComposeFixture, TenCharactersWithGapsAndVariants)(benchmark::State& 
 
 BENCHMARK_F(ComposeFixture, TenCharactersWithStarsAndVariants)(benchmark::State& state) {
     ComposeWidened(m_list, state, u'*');
+}
+
+class LongPageFixture : public ComposeFixture {
+  public:
+    std::string Page() const override { return LongPage(); }
+};
+
+// 52 different keywords of one character each, or 50 of two characters.
+std::u16string LongPageKeywords(bool pairs) {
+    const std::u16string alphabet = LongAlphabet();
+    std::u16string keywords;
+    for (std::size_t i = 0; i < (pairs ? 50u : 52u); ++i) {
+        if (i > 0) keywords += u' ';
+        keywords += alphabet[i];
+        if (pairs) keywords += alphabet[i + 1];
+    }
+    return keywords;
+}
+
+BENCHMARK_F(LongPageFixture, FiftyTwoCharacters)(benchmark::State& state) {
+    Compose(state, LongPageKeywords(false));
+}
+
+BENCHMARK_F(LongPageFixture, FiftyPairs)(benchmark::State& state) {
+    Compose(state, LongPageKeywords(true));
+}
+
+BENCHMARK_F(LongPageFixture, FiftyTwoCharactersWidened)(benchmark::State& state) {
+    pages::VariantChoices choices;
+    for (char16_t unit : LongPageKeywords(false)) choices.push_back({unit});
+    std::int32_t anchors = 0;
+    for (auto _ : state) {
+        std::string html;
+        anchors = m_list.ComposeHitPageWidened(0, html, choices, 0);
+        benchmark::DoNotOptimize(html.data());
+    }
+    state.counters["anchors"] = anchors;
 }
 
 }  // namespace

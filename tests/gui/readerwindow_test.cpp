@@ -70,8 +70,6 @@ class ReaderWindowTest : public QObject {
     void resultFilesAlternate();
     void scopeRadiosSwitchIndexAndLayer();
     void messagesCarryApplicationName();
-    void missingCorpusIsReported();
-    void damagedPostingsAreReportedOncePerSearch();
     void limitedCopy_data();
     void limitedCopy();
     void pageMenuOnlyOnAPage();
@@ -405,60 +403,6 @@ void ReaderWindowTest::messagesCarryApplicationName() {
     QCOMPARE(m_messages.back().text, QStringLiteral("マウスの右ボタンでコピーして下さい。"));
     for (const Message& m : m_messages)
         QCOMPARE(m.caption, QStringLiteral("Sarynシリーズ⑫(Orvale)"));
-}
-
-void ReaderWindowTest::missingCorpusIsReported() {
-    QTemporaryDir empty;
-    MakeFrame(empty.path());
-    QCOMPARE(m_messages.size(), std::size_t{2});
-    QCOMPARE(m_messages[0].text, QStringLiteral("データを開けませんでした。"));
-    QCOMPARE(m_messages[1].text, QStringLiteral("you delete data file!"));
-    for (const Message& m : m_messages) QCOMPARE(m.caption, shell::kApplicationName);
-    // The window stays usable: a search over 全体 reports the missing data.
-    Search(QStringLiteral("明月"));
-    QCOMPARE(m_messages.back().text, panel::kDataOpenFailedMessage);
-}
-
-// A corpus from another writer (no manifest) whose postings of 天 run past
-// their last page into what follows: the window lists what was read, marks
-// the summary as incomplete and says so once per search.
-void ReaderWindowTest::damagedPostingsAreReportedOncePerSearch() {
-    QTemporaryDir damaged;
-    for (const QString& name : QDir(m_corpus).entryList(QDir::Files)) {
-        QVERIFY(QFile::copy(m_corpus + "/" + name, damaged.filePath(name)));
-    }
-    QVERIFY(QFile::remove(damaged.filePath(QStringLiteral("corpus.id"))));
-    QFile header(damaged.filePath(QStringLiteral("Index-idx.h")));
-    QVERIFY(header.open(QIODevice::ReadWrite));
-    const int code = 0x5929 - 0x3400;  // 天
-    QVERIFY(header.seek(1000000 + 4 * code));
-    const char beyond[4] = {'\xFF', '\xFF', '\xFF', '\x00'};
-    QCOMPARE(header.write(beyond, 4), qint64{4});
-    header.close();
-    MakeFrame(damaged.path());
-    QVERIFY(m_messages.empty());
-
-    const QString message = QString::fromUtf8(panel::kDamagedIndexMessage);
-    const QString mark = QString::fromUtf8(panel::kIncompleteMark);
-    Search(QStringLiteral("天"));
-    QCOMPARE(m_messages.size(), std::size_t{1});
-    QCOMPARE(m_messages.back().text, message);
-    QVERIFY2(Summary().endsWith(mark), qPrintable(Summary()));
-    QVERIFY(Summary().startsWith(QStringLiteral("全部で 250 頁で、250 箇所でした。")));
-    QVERIFY(Form()->ResultList()->topLevelItemCount() > 0);
-    // With several result pages Enter applies the page edit: search by the
-    // command itself. An undamaged character: no message, no mark.
-    Form()->KeywordBox()->Field()->setText(QStringLiteral("明月"));
-    Form()->OnSearch();
-    QCOMPARE(m_messages.size(), std::size_t{1});
-    QCOMPARE(Summary(), QStringLiteral("全部で 1 頁で、4 箇所でした。"));
-    // The damaged character again, twice: the message once per search.
-    Search(QStringLiteral("天"));
-    QCOMPARE(m_messages.size(), std::size_t{2});
-    Form()->KeywordBox()->Field()->setText(QStringLiteral("天"));
-    Form()->OnSearch();
-    QCOMPARE(m_messages.size(), std::size_t{3});
-    QVERIFY2(Summary().endsWith(mark), qPrintable(Summary()));
 }
 
 void ReaderWindowTest::limitedCopy_data() {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "pages/filelist.h"
 #include "pages/highlight.h"
@@ -36,6 +39,123 @@ std::string StoredPage(const std::string& title, const std::string& cell1,
     return "<html><head><meta charset=\"UTF-8\"><title>" + title +
            "</title><style>td{}</style></head><body><table border=0><tr><TD width=80>" + cell1 +
            "</TD><TD valign=top>" + cell2 + "</TD></tr></table></body></html>";
+}
+
+// The parser and the run splitter written piece by piece, the plain way:
+// the ones the composer uses give whole stretches at once and must agree.
+bool StartsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+enum PartState {
+    kBeforeTitle,
+    kInTitle,
+    kAfterTitle,
+    kInCell1,
+    kBetweenCells,
+    kInCell2,
+    kAfterCells
+};
+
+HTMLNode* PartOf(std::array<HTMLNode, 3>& parts, int state) {
+    switch (state) {
+        case kInTitle:
+            return &parts[0];
+        case kInCell1:
+            return &parts[1];
+        case kInCell2:
+            return &parts[2];
+        default:
+            return nullptr;
+    }
+}
+
+std::array<HTMLNode, 3> PieceByPieceParsePage(std::string_view page) {
+    std::array<HTMLNode, 3> parts;
+    int state = kBeforeTitle;
+    std::size_t i = 0;
+    while (i < page.size()) {
+        if (page[i] != '<') {
+            const std::size_t next = std::min(page.find('<', i), page.size());
+            if (HTMLNode* part = PartOf(parts, state)) part->text.append(page.substr(i, next - i));
+            i = next;
+            continue;
+        }
+        const std::size_t close = page.find('>', i);
+        if (close == std::string_view::npos) break;  // a tag still open at the end is dropped
+        const std::string_view tag = page.substr(i, close + 1 - i);
+        i = close + 1;
+        if (StartsWith(tag, "<title") && state == kBeforeTitle) {
+            state = kInTitle;
+        } else if (StartsWith(tag, "<TD")) {
+            if (state == kAfterTitle) {
+                state = kInCell1;
+            } else if (state == kBetweenCells) {
+                state = kInCell2;
+            }
+        } else if (StartsWith(tag, "</title>")) {
+            state = kAfterTitle;
+        } else if (StartsWith(tag, "</TD")) {
+            if (state == kInCell1) {
+                state = kBetweenCells;
+            } else if (state == kInCell2) {
+                state = kAfterCells;
+            }
+        } else if (HTMLNode* part = PartOf(parts, state)) {
+            part->text.append(tag);
+        }
+    }
+    return parts;
+}
+
+std::vector<FilterItem> PieceByPieceSplitRuns(std::string_view cell) {
+    std::vector<FilterItem> runs(1);
+    std::size_t i = 0;
+    while (i < cell.size()) {
+        if (cell[i] != '<') {
+            const std::size_t next = std::min(cell.find('<', i), cell.size());
+            runs.back().text.append(cell.substr(i, next - i));
+            i = next;
+            continue;
+        }
+        const std::size_t close = cell.find('>', i);
+        if (close == std::string_view::npos) break;
+        const std::string_view tag = cell.substr(i, close + 1 - i);
+        i = close + 1;
+        if (StartsWith(tag, kAnnotationOpener)) {
+            runs.push_back(FilterItem{kAnnotation, {}});
+        } else if (runs.back().kind == kAnnotation && StartsWith(tag, kAnnotationCloser)) {
+            runs.push_back(FilterItem{kMainText, {}});
+        } else {
+            runs.back().text.append(tag);
+        }
+    }
+    return runs;
+}
+
+TEST(ParsePage, AgreesWithThePieceByPieceParserOnRandomMarkup) {
+    const std::string pieces[] = {"<title>", "</title>", "<TD>",     "</TD>", "<td>",
+                                  "<TD x>",  "</TD >",   kOpener,    kCloser, "<p>",
+                                  "<",       ">",        "甲",       "乙",    "<title x>",
+                                  "</title", "a",        "<b>x</b>", "<TD"};
+    std::mt19937 random(99);
+    for (int round = 0; round < 5000; ++round) {
+        std::string page;
+        const int length = static_cast<int>(random() % 40);
+        for (int i = 0; i < length; ++i) page += pieces[random() % std::size(pieces)];
+        const std::array<HTMLNode, 3> got = ParsePage(page);
+        const std::array<HTMLNode, 3> want = PieceByPieceParsePage(page);
+        for (int part = 0; part < 3; ++part) {
+            ASSERT_EQ(got[part].text, want[part].text) << "round " << round << " page " << page;
+        }
+        const std::vector<FilterItem> runs = SplitRuns(page);
+        const std::vector<FilterItem> wantRuns = PieceByPieceSplitRuns(page);
+        ASSERT_EQ(runs.size(), wantRuns.size()) << page;
+        for (std::size_t r = 0; r < runs.size(); ++r) {
+            ASSERT_EQ(runs[r].kind, wantRuns[r].kind) << page;
+            ASSERT_EQ(runs[r].text, wantRuns[r].text) << page;
+        }
+    }
 }
 
 TEST(FrameTemplate, IsEmittedByteForByte) {

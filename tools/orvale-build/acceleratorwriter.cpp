@@ -1,6 +1,7 @@
 #include "tools/orvale-build/acceleratorwriter.h"
 
 #include <stdio.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <array>
@@ -47,9 +48,38 @@ std::uint64_t CorpusBytes(const fs::path& folder) {
     return bytes;
 }
 
+// Ranking reads every stream once, and a corpus of many rare characters has
+// a block per character: its whole postings file. The postings are a
+// read-only file mapping (CIndex maps them), so the pages of the streams
+// turned down are dropped from the resident set every so often, and all
+// pages when a scope is done; they stay in the page cache. The streams that
+// may get a table stay: the tables and the pair lists read them again.
+class ReadPages {
+  public:
+    explicit ReadPages(const engine::PostingsView& view) : m_view(view) {}
+    ~ReadPages() { Release(); }
+    ReadPages(const ReadPages&) = delete;
+    ReadPages& operator=(const ReadPages&) = delete;
+
+    void Add(std::uint64_t bytes) {
+        m_read += bytes;
+        if (m_read >= kBetweenReleases) Release();
+    }
+    void Release() {
+        if (m_view.bytes != nullptr && m_view.size != 0)
+            ::madvise(const_cast<std::uint8_t*>(m_view.bytes), m_view.size, MADV_DONTNEED);
+        m_read = 0;
+    }
+
+  private:
+    static constexpr std::uint64_t kBetweenReleases = 32u << 20;
+    engine::PostingsView m_view;
+    std::uint64_t m_read = 0;
+};
+
 // The streams of the index worth a table, most costly first.
 std::vector<Candidate> RankStreams(const engine::PostingsTables& tables,
-                                   std::uint64_t leastStreamBytes) {
+                                   std::uint64_t leastStreamBytes, ReadPages& pages) {
     std::map<std::pair<std::uint32_t, std::uint32_t>, Candidate> streams;
     for (int code = 0; code < engine::kCodeCount; ++code) {
         const std::uint32_t first = tables.firstBlock[code];
@@ -63,10 +93,12 @@ std::vector<Candidate> RankStreams(const engine::PostingsTables& tables,
     for (auto& [key, c] : streams) {
         engine::EntryTable table;
         engine::BuildEntryTable(tables.view, c.firstBlock, c.lastPage, table);
-        // A damaged stream is left to the reader, which reports the damage.
-        if (table.damaged || table.pages.empty()) continue;
         for (const engine::EntryPlace& place : table.places) c.streamBytes += place.length + 3;
-        if (c.streamBytes < leastStreamBytes) continue;
+        // A damaged stream is left to the reader, which reports the damage.
+        if (table.damaged || table.pages.empty() || c.streamBytes < leastStreamBytes) {
+            pages.Add(c.streamBytes + engine::kBlockSize);
+            continue;
+        }
         c.sectionBytes = engine::AcceleratorSectionBytes(table.pages.size(), table.bits.size()) +
                          c.codes.size() * sizeof(engine::AcceleratorEntry);
         ranked.push_back(std::move(c));
@@ -90,7 +122,8 @@ void Append(std::vector<std::uint8_t>& out, std::span<const T> items) {
 AcceleratorCounts WriteAccelerator(const engine::CIndex& index, const std::string& path,
                                    const AcceleratorLimits& limits) {
     const engine::PostingsTables tables = index.Tables();
-    const std::vector<Candidate> ranked = RankStreams(tables, limits.leastStreamBytes);
+    ReadPages pages(tables.view);
+    const std::vector<Candidate> ranked = RankStreams(tables, limits.leastStreamBytes, pages);
     AcceleratorCounts counts;
     FileWriter out(path);
     engine::AcceleratorHeader header{};

@@ -2,11 +2,11 @@
 // one folder: the page store (Index-fl.h, Index-fl.cnt), the three scopes'
 // indexes (Index, Index_content, Index_desc: -idx.h and -idx.m), the
 // catalogue kvt.dir, the variant table yitizi.txt and the manifest
-// corpus.id. Volumes are added in
-// source order; every page is written and indexed as it arrives, so memory
-// does not grow with the corpus beyond one tail block per character code and
-// scope. Finish writes what can only be known at the end. Owns its writers;
-// the folder belongs to the caller.
+// corpus.id. Volumes are added in source order; every page is written and
+// indexed as it arrives, so memory does not grow with the corpus beyond the
+// unspilled tail (at most a block) of each character code and scope. Finish
+// writes what can only be known at the end. Owns its writers; the folder
+// belongs to the caller.
 #pragma once
 
 #include <array>

@@ -100,6 +100,9 @@ void Build(const std::string& sourcePath, const std::string& outDir,
     if (builder.Counts().volumes == 0) {
         throw build::BuildError(build::kExitBadInput, sourcePath + ": holds no volume");
     }
+    // The last volume and its line may be most of the source: not needed now.
+    volume = build::SourceVolume{};
+    std::string().swap(line);
     std::cerr << "orvale-build: writing the index files" << std::endl;
     builder.Finish();
     if (accelerate) Accelerate(folder.Path().string());

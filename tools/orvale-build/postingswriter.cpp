@@ -1,15 +1,12 @@
 #include "tools/orvale-build/postingswriter.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "engine/index.h"
 #include "tools/orvale-build/builderror.h"
@@ -38,8 +35,7 @@ std::string TooLargeMessage(const std::string& stem, std::uint64_t blocks, bool 
            "characters, or a smaller variant table)";
 }
 constexpr std::size_t kMaxEntryBytes = 65535;
-constexpr std::size_t kArenaBytes = 2u << 20;
-constexpr std::uint32_t kBlocksPerArena = kArenaBytes / kBlock;
+static_assert(TailStore::kMaxBytes == kBlock);
 
 void WriteTable(FileWriter& out, const std::vector<std::uint32_t>& values) {
     std::vector<std::uint8_t> bytes(values.size() * 4);
@@ -53,29 +49,13 @@ PostingsWriter::PostingsWriter(std::string stem)
     : m_stem(std::move(stem)),
       m_spillPath(m_stem + "-idx.spill"),
       m_spill(std::make_unique<FileWriter>(m_spillPath, 16u << 20)),
-      m_codes(engine::kCodeCount) {}
+      m_codes(engine::kCodeCount),
+      m_blocks(engine::kCodeCount),
+      m_block(kBlock) {}
 
 PostingsWriter::~PostingsWriter() {
     m_spill.reset();
     ::unlink(m_spillPath.c_str());
-}
-
-void PostingsWriter::ArenaDeleter::operator()(std::uint8_t* arena) const { std::free(arena); }
-
-std::uint32_t PostingsWriter::NewTail() {
-    if (m_tailCount % kBlocksPerArena == 0) {
-        auto* arena = static_cast<std::uint8_t*>(std::aligned_alloc(kArenaBytes, kArenaBytes));
-        if (arena == nullptr) throw std::bad_alloc();
-        ::madvise(arena, kArenaBytes, MADV_HUGEPAGE);
-        m_arenas.emplace_back(arena);
-    }
-    return ++m_tailCount;
-}
-
-std::uint8_t* PostingsWriter::Tail(const CodeState& state) {
-    const std::uint32_t index = state.tail - 1;
-    return m_arenas[index / kBlocksPerArena].get() +
-           static_cast<std::size_t>(index % kBlocksPerArena) * kBlock;
 }
 
 void PostingsWriter::AddPage(std::uint32_t record, const std::uint64_t* keys, std::size_t count) {
@@ -118,48 +98,46 @@ void PostingsWriter::AddPage(std::uint32_t record, const std::uint64_t* keys, st
 
 void PostingsWriter::Append(CodeState& state, const std::uint8_t* data, std::size_t size) {
     m_streamBytes += size;
-    if (state.tail == 0) state.tail = NewTail();
-    std::uint8_t* block = Tail(state);
     while (size > 0) {
-        if (state.used == kBlock) SpillTail(state);
-        const std::size_t room = kBlock - state.used;
-        const std::size_t n = std::min(room, size);
-        std::memcpy(block + state.used, data, n);
-        state.used += static_cast<std::uint32_t>(n);
+        if (state.tail.used == kBlock) SpillTail(state);
+        const std::size_t n = m_tails.Append(state.tail, data, size);
         data += n;
         size -= n;
     }
 }
 
 void PostingsWriter::SpillTail(CodeState& state) {
+    const auto code = static_cast<std::size_t>(&state - m_codes.data());
+    CodeBlocks& blocks = m_blocks[code];
     const auto number = static_cast<std::uint32_t>(m_spillNext.size());
     m_spillNext.push_back(kNoBlock);
-    if (state.spillBlocks == 0) {
-        state.firstSpill = number;
+    if (blocks.spillBlocks == 0) {
+        blocks.firstSpill = number;
     } else {
-        m_spillNext[state.lastSpill] = number;
+        m_spillNext[blocks.lastSpill] = number;
     }
-    state.lastSpill = number;
-    ++state.spillBlocks;
-    m_spill->Write(Tail(state), kBlock);
-    state.used = 0;
+    blocks.lastSpill = number;
+    ++blocks.spillBlocks;
+    m_spill->Write(m_tails.Bytes(state.tail, m_block.data()), kBlock);
+    m_tails.Restart(state.tail);
     // Only variant groups can share their blocks: once the other codes'
     // blocks alone pass the format's limit the build cannot succeed, so it
     // stops now instead of at the end.
-    if (&state - m_codes.data() < engine::kVariantCodeBase && ++m_ownBlocks >= kMaxBlocks) {
+    if (code < engine::kVariantCodeBase && ++m_ownBlocks >= kMaxBlocks) {
         throw BuildError(kExitBadInput, TooLargeMessage(m_stem, m_ownBlocks, false));
     }
 }
 
 bool PostingsWriter::ShareStream(std::uint32_t code, std::uint32_t sameAs) {
-    CodeState& state = m_codes[code];
+    const CodeState& state = m_codes[code];
     const CodeState& other = m_codes[sameAs];
-    if (code == sameAs || state.pageCount == 0 || other.sameAs != 0 ||
+    if (code == sameAs || state.pageCount == 0 || m_blocks[sameAs].sameAs != 0 ||
         state.pageCount != other.pageCount || state.lastRecord != other.lastRecord ||
-        state.spillBlocks != other.spillBlocks || state.used != other.used) {
+        m_blocks[code].spillBlocks != m_blocks[sameAs].spillBlocks ||
+        state.tail.used != other.tail.used) {
         return false;
     }
-    state.sameAs = sameAs + 1;
+    m_blocks[code].sameAs = sameAs + 1;
     return true;
 }
 
@@ -172,16 +150,16 @@ void PostingsWriter::Finish() {
     std::uint64_t blocks = 0;
     for (std::size_t code = 0; code < m_codes.size(); ++code) {
         const CodeState& state = m_codes[code];
-        if (state.pageCount == 0 || state.sameAs != 0) continue;
+        if (state.pageCount == 0 || m_blocks[code].sameAs != 0) continue;
         firstBlock[code] = static_cast<std::uint32_t>(blocks);
-        const std::uint32_t chain = state.spillBlocks + 1;
+        const std::uint32_t chain = m_blocks[code].spillBlocks + 1;
         blocks += chain;
         blockCounts[code] = std::min<std::uint32_t>(chain, 0xFFFF);
         pageCounts[code] = state.pageCount;
         lastPage[code] = state.lastRecord;
     }
     for (std::size_t code = 0; code < m_codes.size(); ++code) {
-        const std::uint32_t sameAs = m_codes[code].sameAs;
+        const std::uint32_t sameAs = m_blocks[code].sameAs;
         if (sameAs == 0) continue;
         firstBlock[code] = firstBlock[sameAs - 1];
         blockCounts[code] = blockCounts[sameAs - 1];
@@ -196,8 +174,8 @@ void PostingsWriter::Finish() {
     m_blockCount = std::max<std::uint32_t>(static_cast<std::uint32_t>(blocks), 1);
     std::vector<std::uint32_t> nextBlock(m_blockCount, kNoBlock);
     for (std::size_t code = 0; code < m_codes.size(); ++code) {
-        if (firstBlock[code] == kNoBlock || m_codes[code].sameAs != 0) continue;
-        const std::uint32_t last = firstBlock[code] + m_codes[code].spillBlocks;
+        if (firstBlock[code] == kNoBlock || m_blocks[code].sameAs != 0) continue;
+        const std::uint32_t last = firstBlock[code] + m_blocks[code].spillBlocks;
         for (std::uint32_t b = firstBlock[code]; b < last; ++b) nextBlock[b] = b + 1;
     }
 
@@ -216,8 +194,7 @@ void PostingsWriter::Finish() {
     WritePostings(firstBlock);
     m_spill.reset();
     ::unlink(m_spillPath.c_str());
-    m_arenas.clear();
-    m_tailCount = 0;
+    m_tails.Clear();
 }
 
 void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
@@ -230,9 +207,10 @@ void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
     std::vector<std::uint8_t> block(kBlock);
     try {
         for (std::size_t code = 0; code < m_codes.size(); ++code) {
-            if (firstBlock[code] == kNoBlock || m_codes[code].sameAs != 0) continue;
+            if (firstBlock[code] == kNoBlock || m_blocks[code].sameAs != 0) continue;
             const CodeState& state = m_codes[code];
-            std::uint32_t s = state.spillBlocks == 0 ? kNoBlock : state.firstSpill;
+            const CodeBlocks& blocks = m_blocks[code];
+            std::uint32_t s = blocks.spillBlocks == 0 ? kNoBlock : blocks.firstSpill;
             for (; s != kNoBlock; s = m_spillNext[s]) {
                 const ssize_t n =
                     ::pread(spill, block.data(), kBlock,
@@ -242,8 +220,10 @@ void PostingsWriter::WritePostings(std::vector<std::uint32_t>& firstBlock) {
                 }
                 out.Write(block.data(), kBlock);
             }
-            std::memset(block.data(), 0, kBlock);
-            std::memcpy(block.data(), Tail(state), state.used);
+            const std::uint32_t used = state.tail.used;
+            const std::uint8_t* tail = m_tails.Bytes(state.tail, block.data());
+            if (tail != block.data()) std::memcpy(block.data(), tail, used);
+            std::memset(block.data() + used, 0, kBlock - used);
             out.Write(block.data(), kBlock);
         }
         if (out.Size() == 0) {

@@ -1,10 +1,11 @@
 // PostingsWriter: builds one scope's index, <stem>-idx.h and <stem>-idx.m.
 //
 // Pages arrive in ascending record order, each as its (code, position)
-// pairs. Every character code's postings stream grows append-only in a
-// 4,096-byte tail block of its own; a full block goes to a spill file in the
-// output folder, so memory holds one block per code in use, whatever the
-// corpus size. Finish copies every code's blocks, in code order, onto
+// pairs. Every character code's postings stream grows append-only in a tail
+// of its own (TailStore), small while the code is rare, up to a block of
+// 4,096 bytes; a full block goes to a spill file in the output folder.
+// Memory thus follows the source rather than the number of distinct
+// characters. Finish copies every code's blocks, in code order, onto
 // consecutive blocks of the postings file and writes the header tables.
 #pragma once
 
@@ -15,6 +16,7 @@
 
 #include "engine/indexcode.h"
 #include "tools/orvale-build/filewriter.h"
+#include "tools/orvale-build/tailstore.h"
 
 namespace build {
 
@@ -56,37 +58,33 @@ class PostingsWriter {
     std::uint32_t BlockCount() const { return m_blockCount; }
 
   private:
-    struct CodeState {
+    // What every page entry reads, half a cache line per code: the codes of
+    // a page are scattered over the table, and each one costs a miss.
+    struct alignas(32) CodeState {
         std::uint32_t lastRecord = 0;
         std::uint32_t pageCount = 0;
+        Tail tail;
+    };
+    static_assert(sizeof(CodeState) == 32);
+    // What only spills and Finish read.
+    struct CodeBlocks {
         std::uint32_t firstSpill = 0;
         std::uint32_t lastSpill = 0;
         std::uint32_t spillBlocks = 0;
-        std::uint32_t tail = 0;    // tail block number plus one; 0: none yet
-        std::uint32_t used = 0;    // bytes used in the tail block
         std::uint32_t sameAs = 0;  // code whose blocks this code reads, plus one; 0: its own
     };
 
     void Append(CodeState& state, const std::uint8_t* data, std::size_t size);
     void SpillTail(CodeState& state);
-    std::uint8_t* Tail(const CodeState& state);
-    std::uint32_t NewTail();
-
-    // Tail blocks live in 2 MiB arenas backed by huge pages where the system
-    // allows: every entry lands in a different code's block, and with small
-    // pages the TLB misses dominate the build.
-    struct ArenaDeleter {
-        void operator()(std::uint8_t* arena) const;
-    };
-    using Arena = std::unique_ptr<std::uint8_t, ArenaDeleter>;
     void WritePostings(std::vector<std::uint32_t>& firstBlock);
 
     std::string m_stem;
     std::string m_spillPath;
     std::unique_ptr<FileWriter> m_spill;
     std::vector<CodeState> m_codes;
-    std::vector<Arena> m_arenas;
-    std::uint32_t m_tailCount = 0;
+    std::vector<CodeBlocks> m_blocks;
+    TailStore m_tails;
+    std::vector<std::uint8_t> m_block;       // a tail gathered for the spill file
     std::vector<std::uint32_t> m_spillNext;  // chain of spilled blocks
     std::vector<std::uint8_t> m_entry;
     std::uint64_t m_streamBytes = 0;

@@ -1,7 +1,9 @@
 #include "tools/orvale-build/sourcevolume.h"
 
 #include <cstdio>
+#include <functional>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "tools/orvale-build/utf8.h"
 
@@ -40,7 +42,9 @@ std::string LibraryMessage(const char* text) {
     return what;
 }
 
-const Json& Field(const Json& object, const char* key, const std::string& where) {
+// Json or const Json.
+template <typename J>
+J& Field(J& object, const char* key, const std::string& where) {
     const auto it = object.find(key);
     if (it == object.end()) throw LineFault{where + "missing field \"" + key + "\""};
     return *it;
@@ -49,6 +53,12 @@ const Json& Field(const Json& object, const char* key, const std::string& where)
 std::string StringField(const Json& value, const char* key, const std::string& where) {
     if (!value.is_string()) throw LineFault{where + "\"" + key + "\" must be a string"};
     return value.get<std::string>();
+}
+
+// The same, taking the text out of the parsed line instead of copying it.
+std::string TakeStringField(Json& value, const char* key, const std::string& where) {
+    if (!value.is_string()) throw LineFault{where + "\"" + key + "\" must be a string"};
+    return std::move(value.get_ref<std::string&>());
 }
 
 std::string NameField(const Json& object, const char* key) {
@@ -68,7 +78,7 @@ std::string NameField(const Json& object, const char* key) {
     return name;
 }
 
-SourcePage ParsePage(const Json& page, std::size_t index) {
+SourcePage ParsePage(Json& page, std::size_t index) {
     const std::string where = "page " + std::to_string(index + 1) + ": ";
     if (!page.is_object()) throw LineFault{where + "must be an object"};
     SourcePage result;
@@ -76,20 +86,23 @@ SourcePage ParsePage(const Json& page, std::size_t index) {
         result.title = StringField(*it, "title", where);
         result.hasTitle = true;
     }
-    const Json& runs = Field(page, "runs", where);
+    Json& runs = Field(page, "runs", where);
     if (!runs.is_array()) throw LineFault{where + "\"runs\" must be an array"};
     result.runs.reserve(runs.size());
     for (std::size_t r = 0; r < runs.size(); ++r) {
-        const Json& run = runs[r];
+        Json& run = runs[r];
         const std::string runWhere = where + "run " + std::to_string(r + 1) + ": ";
+        SourceRun taken;
         if (run.is_string()) {
-            result.runs.push_back({false, run.get<std::string>()});
+            taken.text = std::move(run.get_ref<std::string&>());
         } else if (run.is_object()) {
-            result.runs.push_back(
-                {true, StringField(Field(run, "note", runWhere), "note", runWhere)});
+            taken.note = true;
+            taken.text = TakeStringField(Field(run, "note", runWhere), "note", runWhere);
         } else {
             throw LineFault{runWhere + "must be a string or an object {\"note\": ...}"};
         }
+        // An empty run adds nothing to the page or its index.
+        if (!taken.text.empty()) result.runs.push_back(std::move(taken));
     }
     return result;
 }
@@ -106,12 +119,71 @@ std::uint32_t FirstPage(const Json& object) {
     throw LineFault{"\"first_page\" is " + it->dump() + "; it must lie in 0..65535"};
 }
 
+// Takes the pages out of the line as the parser completes each one, so the
+// parsed tree never holds more than one page however long the volume. Only
+// the first fault among the pages is kept; ParseSourceVolume reports it
+// after the checks of the volume's other fields, as if the pages came last.
+class PageTaker {
+  public:
+    explicit PageTaker(std::vector<SourcePage>& pages) : m_pages(pages) {}
+
+    bool operator()(int depth, Json::parse_event_t event, Json& parsed) {
+        using Event = Json::parse_event_t;
+        if (depth == 0 && event == Event::object_start) m_topObject = true;
+        if (!m_topObject) return true;
+        if (depth == 1) {
+            if (event == Event::key) {
+                m_pagesKey = parsed == "pages";
+                // A later "pages" replaces an earlier one.
+                if (m_pagesKey) Restart();
+            } else if (event == Event::array_start) {
+                m_inPages = m_pagesKey;
+            } else if (event == Event::array_end) {
+                m_inPages = false;
+            }
+            return true;
+        }
+        const bool page =
+            event == Event::object_end || event == Event::array_end || event == Event::value;
+        if (depth != 2 || !m_inPages || !page) return true;
+        const std::size_t index = m_count++;
+        if (!m_fault) {
+            try {
+                m_pages.push_back(ParsePage(parsed, index));
+            } catch (LineFault& fault) {
+                m_fault = std::move(fault);
+                m_pages.clear();
+            }
+        }
+        return false;  // out of the tree
+    }
+
+    std::size_t Count() const { return m_count; }
+    const std::optional<LineFault>& Fault() const { return m_fault; }
+
+  private:
+    void Restart() {
+        m_pages.clear();
+        m_count = 0;
+        m_fault.reset();
+    }
+
+    std::vector<SourcePage>& m_pages;
+    std::size_t m_count = 0;
+    std::optional<LineFault> m_fault;
+    bool m_topObject = false;
+    bool m_pagesKey = false;  // the top object's last key was "pages"
+    bool m_inPages = false;
+};
+
 }  // namespace
 
 bool ParseSourceVolume(std::string_view line, SourceVolume& volume, std::string& error) {
     Json object;
+    std::vector<SourcePage> pages;
+    PageTaker taker(pages);
     try {
-        object = Json::parse(line);
+        object = Json::parse(line, std::ref(taker));
     } catch (const Json::out_of_range& e) {
         // A number beyond what a double holds (1e400).
         error = "a number is out of range: " + LibraryMessage(e.what());
@@ -131,19 +203,18 @@ bool ParseSourceVolume(std::string_view line, SourceVolume& volume, std::string&
         volume.title = NameField(object, "title");
         volume.volume = NameField(object, "volume");
         volume.firstPage = FirstPage(object);
-        const Json& pages = Field(object, "pages", "");
-        if (!pages.is_array()) throw LineFault{"\"pages\" must be an array"};
-        if (pages.empty()) throw LineFault{"\"pages\" is empty; a volume needs at least one page"};
-        const std::uint64_t lastPage = volume.firstPage + pages.size() - 1;
+        if (!Field(object, "pages", "").is_array()) throw LineFault{"\"pages\" must be an array"};
+        if (taker.Count() == 0) {
+            throw LineFault{"\"pages\" is empty; a volume needs at least one page"};
+        }
+        const std::uint64_t lastPage = volume.firstPage + taker.Count() - 1;
         if (lastPage > kMaxPageNumber) {
             throw LineFault{"page numbers run from " + std::to_string(volume.firstPage) + " to " +
                             std::to_string(lastPage) + "; the last must not exceed " +
                             std::to_string(kMaxPageNumber)};
         }
-        volume.pages.clear();
-        volume.pages.reserve(pages.size());
-        for (std::size_t i = 0; i < pages.size(); ++i)
-            volume.pages.push_back(ParsePage(pages[i], i));
+        if (taker.Fault()) throw *taker.Fault();
+        volume.pages = std::move(pages);
     } catch (const LineFault& fault) {
         error = fault.reason;
         return false;

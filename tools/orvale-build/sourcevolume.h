@@ -40,7 +40,8 @@ struct SourceVolume {
 // a one-line reason (without the line number) when the line is not a JSON
 // object, a field is missing or of the wrong type, a name is longer than 99
 // UTF-16 units or holds U+0000, first_page is outside 0..65535, the volume
-// has no page, or its last page number exceeds kMaxPageNumber.
+// has no page, or its last page number exceeds kMaxPageNumber. Runs with no
+// text are left out of the pages: they add nothing to a page or its index.
 bool ParseSourceVolume(std::string_view line, SourceVolume& volume, std::string& error);
 
 }  // namespace build
