@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "engine/indexcode.h"
+#include "pages/crossmatch.h"
 #include "pages/highlight.h"
 #include "pages/pagecomposer.h"
 
@@ -20,33 +20,6 @@ std::uint32_t PackedCharacter(std::string_view bytes) {
 namespace {
 
 constexpr int kNoKeyword = -1;
-
-// The length of the UTF-8 sequence of an indexed character at text[pos], 0
-// for anything else (a malformed byte counts as one byte of its own).
-std::size_t IndexedCharacterAt(std::string_view text, std::size_t pos) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    std::size_t length = 0;
-    char32_t cp = 0;
-    if (lead >= 0xF0 && lead < 0xF8) {
-        length = 4;
-        cp = lead & 0x07;
-    } else if (lead >= 0xE0 && lead < 0xF0) {
-        length = 3;
-        cp = lead & 0x0F;
-    } else if (lead >= 0xC0 && lead < 0xE0) {
-        length = 2;
-        cp = lead & 0x1F;
-    } else {
-        return 0;
-    }
-    if (pos + length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[pos + k]);
-        if ((next & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    return cp <= 0x10FFFF && engine::IndexCodeOf(cp) >= 0 ? length : 0;
-}
 
 // Which keyword, if any, the UTF-8 sequence at text[pos] is; length is the
 // bytes it takes. Keywords are whole sequences, so a byte-wise match can

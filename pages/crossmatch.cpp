@@ -245,6 +245,11 @@ bool MayMatchIn(std::string_view text, std::string_view keyword) {
     return true;
 }
 
+std::size_t IndexedCharacterAt(std::string_view text, std::size_t pos) {
+    const std::size_t start = pos;
+    return Indexed(NextCodePoint(text, pos)) ? pos - start : 0;
+}
+
 bool IsOneIndexedCharacter(std::string_view keyword) {
     std::size_t pos = 0;
     return !keyword.empty() && Indexed(NextCodePoint(keyword, pos)) && pos == keyword.size();

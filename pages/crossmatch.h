@@ -46,6 +46,10 @@ std::vector<CellSpan> CellSpans(std::string_view text, const std::vector<bool>& 
 // the keyword, so a composer may skip it.
 bool MayMatchIn(std::string_view text, std::string_view keyword);
 
+// The length of the indexed character whose UTF-8 sequence starts at
+// text[pos], or 0 when none does there.
+std::size_t IndexedCharacterAt(std::string_view text, std::size_t pos);
+
 // Whether keyword is one indexed character and nothing else: its matches
 // lie inside one run, so matching across markup finds no more of them.
 bool IsOneIndexedCharacter(std::string_view keyword);

@@ -39,14 +39,11 @@ class PassRunner {
     bool PrefixMayMark(std::u16string_view prefix) {
         m_scratch.clear();
         engine::Utf16ToUtf8(prefix, m_scratch, true);
+        if (!Framed()) return true;
         // One character: the stored page's census answers as MayMark would,
         // without a pass for the characters waiting or a look at the runs.
-        if (!m_characters.empty() && IsOneIndexedCharacter(m_scratch)) {
-            return CharacterMayMark(m_scratch);
-        }
-        Flush();
-        if (!m_framed) return true;
         if (IsOneIndexedCharacter(m_scratch)) return CharacterMayMark(m_scratch);
+        Flush();
         return MayMark(m_scratch);
     }
 
@@ -71,14 +68,17 @@ class PassRunner {
     // keyword-by-keyword passes check it: one check across markup, spent
     // from the budget, that finds nothing.
     void OfferCharacter(std::string keyword) {
-        const bool framed = m_framed || !m_characters.empty();
-        if (framed && CharacterCount(keyword) == 0) {
+        if (Framed() && CharacterCount(keyword) == 0) {
             if (m_crossChecksLeft > 0) --m_crossChecksLeft;
             return;
         }
         if (!m_seen.insert(keyword).second) return;
         m_characters.push_back(std::move(keyword));
     }
+
+    // Whether a pass has framed the page or will before anything else: the
+    // first keyword offered always gets its pass.
+    bool Framed() const { return m_framed || !m_characters.empty(); }
 
     void Flush() {
         if (m_characters.empty()) return;
