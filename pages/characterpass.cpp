@@ -129,11 +129,14 @@ void ComposeCharacterPass(std::string_view page, std::string& html,
         base += count;
     }
 
+    // Anchors from the cap on are not written (see kMaxPageAnchors); those
+    // below it are still consecutive, keyword after keyword.
+    const std::int64_t end = std::min<std::int64_t>(base, std::max(anchorCounter, kMaxPageAnchors));
     // Each mark adds an anchor of at most 25 bytes and the mark's two tags.
     constexpr std::int64_t kMarkBytes = 25 + kMarkOpener.size() + kMarkCloser.size();
     std::string cell;
     cell.reserve(textCell.text.size() +
-                 static_cast<std::size_t>((base - anchorCounter) * kMarkBytes) + 256);
+                 static_cast<std::size_t>((end - anchorCounter) * kMarkBytes) + 256);
     for (const FilterItem& run : runs) {
         const bool annotation = run.kind == kAnnotation;
         if (annotation) cell.append(kAnnotationOpener);
@@ -145,8 +148,12 @@ void ComposeCharacterPass(std::string_view page, std::string& html,
                     cell.append(text.substr(begin, end - begin));
                 },
                 [&](int k, std::size_t pos, std::size_t length) {
-                    AppendAnchor(cell,
-                                 static_cast<std::int32_t>(next[static_cast<std::size_t>(k)]++));
+                    const std::int64_t number = next[static_cast<std::size_t>(k)]++;
+                    if (number >= end) {
+                        cell.append(text.substr(pos, length));
+                        return;
+                    }
+                    AppendAnchor(cell, static_cast<std::int32_t>(number));
                     cell.append(kMarkOpener);
                     cell.append(text.substr(pos, length));
                     cell.append(kMarkCloser);
@@ -156,7 +163,7 @@ void ComposeCharacterPass(std::string_view page, std::string& html,
         }
         if (annotation) cell.append(kAnnotationCloser);
     }
-    anchorCounter = static_cast<std::int32_t>(std::min<std::int64_t>(base, INT32_MAX));
+    anchorCounter = static_cast<std::int32_t>(end);
     textCell.text.swap(cell);
     AppendFrame(parts, html);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/indexcode.h"
+#include "pages/findbytes.h"
 #include "pages/highlight.h"
 
 namespace pages {
@@ -50,21 +51,29 @@ char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
 bool Indexed(char32_t cp) { return cp <= 0x10FFFF && engine::IndexCodeOf(cp) >= 0; }
 
 // An indexed character of the marked text: one search position.
+// 16 bytes: a cell of millions of characters gives millions of units.
 struct Unit {
     std::size_t begin;
-    std::size_t end;
     char32_t cp;
+    std::uint32_t length;
+    std::size_t End() const { return begin + length; }
 };
 
 std::vector<Unit> UnitsOf(std::string_view text, const std::vector<CellSpan>& spans) {
+    // Indexed characters mostly take three bytes: a close first guess.
+    std::size_t markedBytes = 0;
+    for (const CellSpan& span : spans) {
+        if (span.kind == CellSpan::kMarked) markedBytes += span.end - span.begin;
+    }
     std::vector<Unit> units;
+    units.reserve(markedBytes / 3);
     for (const CellSpan& span : spans) {
         if (span.kind != CellSpan::kMarked) continue;
         const std::string_view upToEnd = text.substr(0, span.end);
         for (std::size_t pos = span.begin; pos < span.end;) {
             const std::size_t start = pos;
             const char32_t cp = NextCodePoint(upToEnd, pos);
-            if (Indexed(cp)) units.push_back({start, pos, cp});
+            if (Indexed(cp)) units.push_back({start, cp, static_cast<std::uint32_t>(pos - start)});
         }
     }
     return units;
@@ -186,14 +195,19 @@ std::vector<CellSpan> CellSpans(std::string_view text, const std::vector<bool>& 
 }
 
 CrossCounter::CrossCounter(std::string_view text, const std::vector<CellSpan>& spans) {
+    m_codePoints.reserve(text.size() / 3);
     // The code points of UnitsOf, without their places.
     for (const CellSpan& span : spans) {
-        if (span.kind != CellSpan::kMarked) continue;
-        const std::string_view upToEnd = text.substr(0, span.end);
-        for (std::size_t pos = span.begin; pos < span.end;) {
-            const char32_t cp = NextCodePoint(upToEnd, pos);
-            if (Indexed(cp)) m_codePoints.push_back(cp);
+        if (span.kind == CellSpan::kMarked) {
+            AddMarkedText(text.substr(span.begin, span.end - span.begin));
         }
+    }
+}
+
+void CrossCounter::AddMarkedText(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t cp = NextCodePoint(text, pos);
+        if (Indexed(cp)) m_codePoints.push_back(cp);
     }
 }
 
@@ -238,7 +252,7 @@ bool MayMatchIn(std::string_view text, std::string_view keyword) {
     for (std::size_t pos = 0; pos < keyword.size();) {
         const std::size_t start = pos;
         if (Indexed(NextCodePoint(keyword, pos)) &&
-            text.find(keyword.substr(start, pos - start)) == std::string_view::npos) {
+            FindBytes(text, keyword.substr(start, pos - start)) == std::string_view::npos) {
             return false;
         }
     }
@@ -283,7 +297,7 @@ std::vector<CrossMatch> FindCrossMatches(std::string_view text, const std::vecto
         for (std::size_t k = 0; k < parts.size(); ++k) {
             const std::size_t first = matcher.At()[k];
             const std::size_t last = first + parts[k].size() - 1;
-            match.parts.emplace_back(units[first].begin, units[last].end);
+            match.parts.emplace_back(units[first].begin, units[last].End());
         }
         v = matcher.At().back() + parts.back().size();
         matches.push_back(std::move(match));
@@ -297,6 +311,7 @@ void EmitCrossMarked(std::string_view text, const std::vector<CellSpan>& spans,
     std::size_t emit = 0;
     for (const CrossMatch& match : matches) {
         if (match.parts.empty()) continue;
+        if (anchorCounter >= kMaxPageAnchors) break;  // the rest stays unmarked
         out.append(text.substr(emit, match.parts.front().first - emit));
         AppendAnchor(out, anchorCounter++);
         for (std::size_t k = 0; k < match.parts.size(); ++k) {

@@ -63,7 +63,12 @@ std::vector<CrossMatch> FindCrossMatches(std::string_view text, const std::vecto
 // stored page holds for the page after any number of marking passes.
 class CrossCounter {
   public:
+    CrossCounter() = default;
     CrossCounter(std::string_view text, const std::vector<CellSpan>& spans);
+    // Adds the indexed characters of a stretch of marked text without tags,
+    // in document order: the same as one kMarked span of the constructor.
+    void AddMarkedText(std::string_view text);
+    void Reserve(std::size_t characters) { m_codePoints.reserve(characters); }
     std::size_t Count(std::string_view keyword) const;
     // Whether HasCrossMatch finds keyword.
     bool Any(std::string_view keyword) const;

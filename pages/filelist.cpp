@@ -10,6 +10,8 @@
 
 #include "engine/codeconverter.h"
 #include "pages/characterpass.h"
+#include "pages/findbytes.h"
+#include "pages/highlight.h"
 #include "pages/pagecomposer.h"
 #include "pages/pagenumber.h"
 #include "pages/widening.h"
@@ -21,6 +23,12 @@ namespace {
 std::uint32_t ReadLe32(const unsigned char* p) {
     return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
            (std::uint32_t{p[3]} << 24);
+}
+
+// Whether keyword holds no wildcard: '*', '?' or the full-width question mark.
+bool IsLiteral(std::string_view keyword) {
+    return keyword.find_first_of("*?") == std::string_view::npos &&
+           keyword.find("\xEF\xBC\x9F") == std::string_view::npos;
 }
 
 // The name field up to its first NUL (the whole field when it has none).
@@ -248,6 +256,8 @@ std::int32_t CFileList::ComposeHitPage(std::uint32_t recordIndex, std::string& h
         std::string keyword;
         engine::Utf16ToUtf8(keywords.substr(start, stop - start), keyword, true);
         start = stop;
+        // Once the page holds as many anchors as it may, no pass can add one.
+        if (framed && anchors >= kMaxPageAnchors) break;
         if (!seen.insert(keyword).second) continue;
         // A keyword that cannot match leaves a composed page as it is; the
         // first pass also puts the stored page into the result frame.
@@ -258,6 +268,12 @@ std::int32_t CFileList::ComposeHitPage(std::uint32_t recordIndex, std::string& h
         }
         flushCharacters();
         if (!crossCounter) crossCounter.emplace(CrossCounterOf(page, parity, textLayer));
+        // A keyword without wildcards whose bytes stand nowhere in the page
+        // and that matches nothing across markup would leave it unchanged.
+        if (framed && IsLiteral(keyword) && FindBytes(page, keyword) == std::string_view::npos &&
+            !crossCounter->Any(keyword)) {
+            continue;
+        }
         pass([&] {
             ComposeTermPass(page, html, keyword, parity, textLayer, anchors, &*crossCounter);
         });

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "pages/findbytes.h"
+
 namespace pages {
 
 namespace {
@@ -50,10 +52,10 @@ class ForwardFinder {
 
     std::size_t From(std::size_t start) {
         if (!m_valid || start < m_from || (m_found != kNotFound && start > m_found)) {
-            m_found = m_text.find(m_needle, start);
+            m_found = FindBytes(m_text, m_needle, start);
             while (m_found != kNotFound && m_tags != nullptr &&
                    !m_tags->OutsideTags(m_found, m_needle.size())) {
-                m_found = m_text.find(m_needle, m_found + 1);
+                m_found = FindBytes(m_text, m_needle, m_found + 1);
             }
             m_valid = true;
         }
@@ -224,6 +226,11 @@ std::int32_t HighlightRun(std::string_view run, const std::vector<Seg>& segs, st
             continue;
         }
         ++matches;
+        if (anchorCounter >= kMaxPageAnchors) {
+            text.append(run.substr(emit, matcher.Position() - emit));
+            emit = matcher.Position();
+            continue;
+        }
         const std::vector<std::size_t>& found = matcher.Found();
         text.append(run.substr(emit, found[0] - emit));
         for (std::size_t i = 0; i < segs.size(); ++i) {

@@ -47,6 +47,13 @@ void HighlightRun(std::string_view run, std::string_view keyword, std::string& t
 // Whether HighlightRun would mark anything in run.
 bool RunHasMatch(std::string_view run, const std::vector<Seg>& segs);
 
+// The marks of one result page stop at this many anchors: a page of millions
+// of characters where every character is a hit would otherwise give
+// hundreds of megabytes of markup. A match is marked only while the anchor
+// counter is below it, so a page ends with fewer than the cap plus one
+// match's anchors; every later match is written unmarked (and still counted).
+inline constexpr std::int32_t kMaxPageAnchors = 100000;
+
 // Appends the anchor "<a name=\"%04d\"></a>" for number (wider numbers whole).
 void AppendAnchor(std::string& text, std::int32_t number);
 

@@ -1,5 +1,7 @@
 #include "pages/pagecomposer.h"
 
+#include <algorithm>
+
 #include "pages/crossmatch.h"
 #include "pages/highlight.h"
 
@@ -150,6 +152,31 @@ std::vector<FilterItem> SplitRuns(std::string_view cell) {
 }
 
 CrossCounter CrossCounterOf(std::string_view page, int parity, int textLayer) {
+    // The marked text is read straight from the page when its text cell is
+    // one stretch of it, as in every stored page and every framed one: a
+    // tag in a run lies inside that run, so the runs' stretches between
+    // tags are exactly the marked spans of MakePlainCell's text.
+    std::array<std::string_view, 3> views;
+    if (PartsInPlace(page, views)) {
+        CrossCounter counter;
+        counter.Reserve(page.size() / 3);
+        for (const RunView& run : RunViews(views[parity == 0 ? 1 : 2])) {
+            const bool marked = run.kind == kAnnotation ? textLayer != kMainTextLayer
+                                                        : textLayer != kAnnotationLayer;
+            if (!marked) continue;
+            for (std::size_t i = 0; i < run.text.size();) {
+                if (run.text[i] == '<') {
+                    const std::size_t close = run.text.find('>', i);
+                    i = close == std::string_view::npos ? run.text.size() : close + 1;
+                    continue;
+                }
+                const std::size_t next = std::min(run.text.find('<', i), run.text.size());
+                counter.AddMarkedText(run.text.substr(i, next - i));
+                i = next;
+            }
+        }
+        return counter;
+    }
     const std::array<HTMLNode, 3> parts = ParsePage(page);
     const PlainCell plain =
         MakePlainCell(SplitRuns((parity == 0 ? parts[1] : parts[2]).text), textLayer);

@@ -9,6 +9,7 @@
 #include "engine/codeconverter.h"
 #include "pages/characterpass.h"
 #include "pages/crossmatch.h"
+#include "pages/findbytes.h"
 #include "pages/highlight.h"
 #include "pages/pagecomposer.h"
 
@@ -17,6 +18,13 @@ namespace pages {
 namespace {
 
 bool IsAscii(char16_t unit) { return unit < 0x80; }
+
+// The bytes the checks and passes of one widened composition may walk. Each
+// check or pass walks the whole page, and a variant table with a group of
+// thousands of members gives millions of spellings that occur on a page of
+// millions of characters: past this much work the remaining spellings stay
+// unmarked, as those past the anchor cap do.
+constexpr std::uint64_t kMaxWidenedWorkBytes = std::uint64_t{1} << 30;
 
 // Runs the passes of one composition: the first pass always (it frames the
 // page), every later distinct keyword only when it may mark something.
@@ -35,6 +43,12 @@ class PassRunner {
         return m_anchors;
     }
 
+    // Whether no later pass may mark anything: the page holds as many
+    // anchors as it may, or the work allowed is spent.
+    bool Full() const {
+        return m_framed && (m_anchors >= kMaxPageAnchors || m_work >= kMaxWidenedWorkBytes);
+    }
+
     // Whether a keyword that starts with the units of prefix may still mark.
     bool PrefixMayMark(std::u16string_view prefix) {
         m_scratch.clear();
@@ -48,6 +62,7 @@ class PassRunner {
     }
 
     void Offer(std::u16string_view word) {
+        if (Full()) return;
         std::string keyword;
         engine::Utf16ToUtf8(word, keyword, true);
         if (IsOneIndexedCharacter(keyword)) {
@@ -68,6 +83,7 @@ class PassRunner {
     // keyword-by-keyword passes check it: one check across markup, spent
     // from the budget, that finds nothing.
     void OfferCharacter(std::string keyword) {
+        if (Full()) return;
         if (Framed() && CharacterCount(keyword) == 0) {
             if (m_crossChecksLeft > 0) --m_crossChecksLeft;
             return;
@@ -90,6 +106,7 @@ class PassRunner {
 
     template <typename Compose>
     void Pass(Compose compose) {
+        m_work += m_page.size();
         m_html.clear();
         compose();
         m_page.swap(m_html);
@@ -126,6 +143,7 @@ class PassRunner {
     // A quick necessary condition, also used for prefixes.
     bool MayMark(std::string_view keyword) {
         for (const std::string& run : MarkedRuns()) {
+            m_work += run.size();
             if (StretchesFitRun(keyword, run)) return true;
         }
         return CrossMatchWithinBudget(keyword);
@@ -135,6 +153,7 @@ class PassRunner {
     bool WouldMark(std::string_view keyword) {
         SplitTerm(keyword, m_segs);
         for (const std::string& run : MarkedRuns()) {
+            m_work += run.size();
             if (RunHasMatch(run, m_segs)) return true;
         }
         return CrossMatchWithinBudget(keyword);
@@ -146,6 +165,7 @@ class PassRunner {
     bool CrossMatchWithinBudget(std::string_view keyword) {
         if (m_crossChecksLeft == 0) return false;
         --m_crossChecksLeft;
+        m_work += m_page.size();
         return Counter().Any(keyword);
     }
 
@@ -174,6 +194,7 @@ class PassRunner {
     std::string& m_html;
     std::int32_t m_anchors = 0;
     bool m_framed = false;
+    std::uint64_t m_work = 0;  // bytes walked by checks and passes
     // The runs of the framed page that the text layer marks.
     std::vector<std::string> m_markedRuns;
     bool m_runsCollected = false;
@@ -229,7 +250,7 @@ void OfferOtherSpellings(const VariantChoices& choices, Word word, PassRunner& r
             --depth;
             continue;
         }
-        if (budget == 0) return;
+        if (budget == 0 || runner.Full()) return;
         --budget;
         const char16_t unit = list[choice[depth]];
         spelling.push_back(unit);
@@ -269,6 +290,7 @@ bool ComposeByEnumeration(const VariantChoices& choices, std::uint64_t maxEnumer
     std::u16string spelling(choices.size(), u'\0');
     for (std::size_t i = 0; i < choices.size(); ++i) spelling[i] = choices[i][0];
     for (;;) {
+        if (runner.Full()) return true;
         OfferWordsOf(spelling, runner);
         std::size_t i = choices.size();
         while (i > 0) {
@@ -295,7 +317,7 @@ bool StretchesFitRun(std::string_view keyword, std::string_view run) {
         std::size_t j = i;
         while (j < keyword.size() && static_cast<unsigned char>(keyword[j]) >= 0x80) ++j;
         // The earliest end leaves the most room for the stretches that follow.
-        const std::size_t at = run.find(keyword.substr(i, j - i), from);
+        const std::size_t at = FindBytes(run, keyword.substr(i, j - i), from);
         if (at == std::string_view::npos) return false;
         from = at + (j - i);
         i = j;
@@ -315,13 +337,14 @@ std::int32_t ComposeWidened(std::string_view page, int parity, std::string& html
     if (choices.empty()) return 0;
     // A member listed twice only repeats spellings already offered.
     VariantChoices distinctChoices = choices;
+    std::vector<bool> seen(0x10000, false);
     for (auto& list : distinctChoices) {
         std::vector<char16_t> distinct;
         for (char16_t unit : list) {
-            if (std::find(distinct.begin(), distinct.end(), unit) == distinct.end()) {
-                distinct.push_back(unit);
-            }
+            if (!seen[unit]) distinct.push_back(unit);
+            seen[unit] = true;
         }
+        for (char16_t unit : distinct) seen[unit] = false;
         list.swap(distinct);
     }
     return ComposeDistinct(page, parity, html, distinctChoices, textLayer, maxEnumerated);

@@ -79,6 +79,23 @@ const std::string kPieces[] = {"<title>",
 const std::string kCharacters[] = {"甲", "乙", "丙", "丁", "戊"};
 const std::string kOtherKeywords[] = {"甲乙", "乙*甲", "甲?丙", "丙乙", "甲。乙"};
 
+// A UTF-8 keyword of ASCII and characters of the basic plane in UTF-16.
+std::u16string Utf16Of(const std::string& utf8) {
+    std::u16string typed;
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[pos]);
+        if (lead < 0x80) {
+            typed += static_cast<char16_t>(lead);
+            ++pos;
+        } else {
+            typed += static_cast<char16_t>(((lead & 0x0F) << 12) | ((utf8[pos + 1] & 0x3F) << 6) |
+                                           (utf8[pos + 2] & 0x3F));
+            pos += 3;
+        }
+    }
+    return typed;
+}
+
 std::string RandomPage(std::mt19937& random) {
     std::string page;
     const int length = static_cast<int>(random() % 60);
@@ -132,20 +149,7 @@ TEST(ComposeHitPage, EqualsOneFullTermPassPerKeywordInOrder) {
             keywords.push_back(character ? kCharacters[random() % std::size(kCharacters)]
                                          : kOtherKeywords[random() % std::size(kOtherKeywords)]);
             if (i > 0) typed += u' ';
-            std::string utf8 = keywords.back();
-            // Decode the UTF-8 keyword into UTF-16 (all BMP here).
-            for (std::size_t pos = 0; pos < utf8.size();) {
-                const auto lead = static_cast<unsigned char>(utf8[pos]);
-                if (lead < 0x80) {
-                    typed += static_cast<char16_t>(lead);
-                    ++pos;
-                } else {
-                    typed += static_cast<char16_t>(((lead & 0x0F) << 12) |
-                                                   ((utf8[pos + 1] & 0x3F) << 6) |
-                                                   (utf8[pos + 2] & 0x3F));
-                    pos += 3;
-                }
-            }
+            typed += Utf16Of(keywords.back());
         }
         const int parity = std::stoi(records[r].name.substr(2, 4)) % 2 == 0 ? 0 : 1;
         const int layer = static_cast<int>(random() % 3);
@@ -162,6 +166,100 @@ TEST(ComposeHitPage, EqualsOneFullTermPassPerKeywordInOrder) {
         std::string html;
         EXPECT_EQ(list.ComposeHitPage(r, html, typed, layer), expectedAnchors) << r;
         EXPECT_EQ(html, expected) << "record " << r << " page " << records[r].bytes;
+    }
+}
+
+// The counter read straight from a page must count what the matching across
+// markup finds in the page's plain cell, on stored pages and framed ones.
+TEST(CrossCounterOf, CountsWhatTheMatchingAcrossMarkupFinds) {
+    std::mt19937 random(79);
+    for (int round = 0; round < 2000; ++round) {
+        std::string page = RandomPage(random);
+        const int parity = static_cast<int>(random() % 2);
+        const int layer = static_cast<int>(random() % 3);
+        for (int framed = 0; framed < 2; ++framed) {
+            if (framed == 1) {
+                std::string next;
+                std::int32_t anchors = 0;
+                FullTermPass(page, next, "丙", parity, layer, anchors);
+                page.swap(next);
+            }
+            const std::array<HTMLNode, 3> parts = ParsePage(page);
+            const PlainCell plain =
+                MakePlainCell(SplitRuns(parts[parity == 0 ? 1 : 2].text), layer);
+            const CrossCounter counter = CrossCounterOf(page, parity, layer);
+            for (const std::string& keyword : kOtherKeywords) {
+                ASSERT_EQ(counter.Count(keyword),
+                          FindCrossMatches(plain.text, plain.spans, keyword).size())
+                    << "round " << round << " keyword " << keyword << " page " << page;
+            }
+        }
+    }
+}
+
+std::size_t Occurrences(std::string_view text, std::string_view needle) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(needle); at != std::string_view::npos;
+         at = text.find(needle, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// A page whose text cell repeats unit count times.
+std::string CrowdedPage(const std::string& unit, int count) {
+    std::string cell;
+    for (int i = 0; i < count; ++i) cell += unit;
+    return "<title>t</title><TD>" + cell + "</TD><TD>x</TD>";
+}
+
+// Every kind of pass stops marking at the anchor cap, the same way the
+// keyword-by-keyword passes do, and the anchors it reports are the anchors
+// the page holds.
+TEST(AnchorCap, EveryKindOfPassStopsAtTheCap) {
+    struct Case {
+        const char* what;
+        std::string unit;
+        std::vector<std::string> keywords;
+    };
+    const int over = kMaxPageAnchors + 40;
+    const std::vector<Case> cases = {
+        {"one character", "甲", {"甲"}},
+        {"characters in one pass, the second past the cap", "甲乙", {"乙", "甲"}},
+        {"a longer keyword", "甲乙", {"甲乙"}},
+        {"across markup", "甲<p>乙", {"甲乙"}},
+        {"pieces and gaps of one match", "甲丙乙", {"甲?乙"}},
+        {"a later keyword gets nothing", "甲乙", {"甲", "乙丙", "乙"}},
+    };
+    std::vector<testing::PageRecord> records;
+    for (std::size_t c = 0; c < cases.size(); ++c) {
+        records.push_back(
+            {"v\\" + std::to_string(1000 + 2 * c) + ".htm", CrowdedPage(cases[c].unit, over)});
+    }
+    testing::StoreFixture fixture;
+    fixture.Write(records);
+    CFileList list;
+    ASSERT_TRUE(list.Load(fixture.Dir(), "Index"));
+    for (std::size_t c = 0; c < cases.size(); ++c) {
+        SCOPED_TRACE(cases[c].what);
+        std::string expected = records[c].bytes;
+        std::int32_t expectedAnchors = 0;
+        std::u16string typed;
+        for (const std::string& keyword : cases[c].keywords) {
+            std::string next;
+            FullTermPass(expected, next, keyword, 0, kWholeText, expectedAnchors);
+            expected.swap(next);
+            if (!typed.empty()) typed += u' ';
+            typed += Utf16Of(keyword);
+        }
+        std::string html;
+        const std::int32_t anchors =
+            list.ComposeHitPage(static_cast<std::uint32_t>(c), html, typed, kWholeText);
+        EXPECT_EQ(anchors, expectedAnchors);
+        EXPECT_GE(anchors, kMaxPageAnchors);
+        EXPECT_LE(anchors, kMaxPageAnchors + 2);
+        EXPECT_EQ(Occurrences(html, "<a name="), static_cast<std::size_t>(anchors));
+        EXPECT_TRUE(html == expected);
     }
 }
 

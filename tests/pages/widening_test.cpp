@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pages/filelist.h"
+#include "pages/highlight.h"
 #include "pages/pagecomposer.h"
 #include "tests/pages/storefixture.h"
 
@@ -181,6 +182,22 @@ TEST_F(WideningTest, LongKeywordWithManyFormsComposesOnlyWhatOccurs) {
     EXPECT_EQ(want, 3);
     EXPECT_EQ(list.ComposeHitPageWidened(0, widened, choices, 0), want);
     EXPECT_EQ(widened, expected);
+}
+
+// Past the anchor cap the widened passes stop, as the passes of the listed
+// spellings do: the same page, the same count.
+TEST_F(WideningTest, StopsAtTheAnchorCapAsTheListedSpellingsDo) {
+    std::string crowded;
+    for (int i = 0; i < kMaxPageAnchors / 2 + 40; ++i) crowded += "乙甲甲乙";
+    fixture.Write({{"v\\0002.htm", StoredPage(crowded, "欄")}});
+    ASSERT_TRUE(list.Load(fixture.Dir(), "Index"));
+    const VariantChoices choices = {{u'甲', u'乙'}, {u'乙', u'甲'}};
+    std::string widened;
+    std::string expected;
+    const std::int32_t want = list.ComposeHitPage(0, expected, u"甲乙 甲甲 乙乙 乙甲", 0);
+    EXPECT_EQ(want, kMaxPageAnchors);
+    EXPECT_EQ(list.ComposeHitPageWidened(0, widened, choices, 0), want);
+    EXPECT_TRUE(widened == expected);
 }
 
 TEST(ComposeWidened, RefusesToEnumerateBeyondItsLimit) {

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "engine/index.h"
+#include "pages/highlight.h"
 #include "tools/orvale-build/utf8.h"
 #include "tools/orvale-cli/batch_search.h"
 #ifdef ORVALE_HAVE_ROWS_COMMAND
@@ -170,6 +171,10 @@ int RunPage(const std::string& dataDir, std::uint32_t record,
         index.ComposeHitPage(record, bytes, keywords16, textLayer, variants && !keywords16.empty());
     if (!WriteOut(bytes)) return kExitMissing;
     std::cerr << "anchors: " << anchors << std::endl;
+    if (anchors >= pages::kMaxPageAnchors) {
+        std::cerr << "orvale-cli: the page holds more matches than a page may mark; the first "
+                  << pages::kMaxPageAnchors << " anchors are marked" << std::endl;
+    }
     return kExitOk;
 }
 
