@@ -238,7 +238,12 @@ void ComposeTermPass(std::string_view page, std::string& html, std::string_view 
                 if (annotation) html.append(kAnnotationCloser);
             }
         };
-        html.reserve(start + page.size() + page.size() / 2 + 256);
+        // Passes hand their buffers on to each other: reserve only when this
+        // one cannot hold the page, or every pass that adds a mark would
+        // move to fresh memory.
+        if (html.capacity() < start + page.size() + 256) {
+            html.reserve(start + page.size() + page.size() / 2 + 256);
+        }
         html.append(kFrameHead);
         html.append(views[0]);
         html.append(kFrameAfterTitle);
