@@ -19,13 +19,6 @@ namespace {
 
 bool IsAscii(char16_t unit) { return unit < 0x80; }
 
-// The bytes the checks and passes of one widened composition may walk. Each
-// check or pass walks the whole page, and a variant table with a group of
-// thousands of members gives millions of spellings that occur on a page of
-// millions of characters: past this much work the remaining spellings stay
-// unmarked, as those past the anchor cap do.
-constexpr std::uint64_t kMaxWidenedWorkBytes = std::uint64_t{1} << 30;
-
 // Runs the passes of one composition: the first pass always (it frames the
 // page), every later distinct keyword only when it may mark something.
 // Keywords of one character offered in a row are marked in one pass (see
@@ -46,8 +39,11 @@ class PassRunner {
     // Whether no later pass may mark anything: the page holds as many
     // anchors as it may, or the work allowed is spent.
     bool Full() const {
-        return m_framed && (m_anchors >= kMaxPageAnchors || m_work >= kMaxWidenedWorkBytes);
+        return m_framed && (m_anchors >= kMaxPageAnchors || m_work >= m_workLimit);
     }
+
+    // From now on at most maxWorkBytes more work.
+    void LimitWorkFromNow(std::uint64_t maxWorkBytes) { m_workLimit = m_work + maxWorkBytes; }
 
     // Whether a keyword that starts with the units of prefix may still mark.
     bool PrefixMayMark(std::u16string_view prefix) {
@@ -195,6 +191,7 @@ class PassRunner {
     std::int32_t m_anchors = 0;
     bool m_framed = false;
     std::uint64_t m_work = 0;  // bytes walked by checks and passes
+    std::uint64_t m_workLimit = UINT64_MAX;
     // The runs of the framed page that the text layer marks.
     std::vector<std::string> m_markedRuns;
     bool m_runsCollected = false;
@@ -279,7 +276,7 @@ void OfferWordsOf(std::u16string_view spelling, PassRunner& runner) {
 // Enumerates every spelling in order: used when a choice can turn a unit into
 // a separator, so that the words of a spelling depend on its choices.
 bool ComposeByEnumeration(const VariantChoices& choices, std::uint64_t maxEnumerated,
-                          PassRunner& runner) {
+                          std::uint64_t maxWorkBytes, PassRunner& runner) {
     if (choices.empty()) return true;
     std::uint64_t total = 1;
     for (const auto& list : choices) {
@@ -289,9 +286,10 @@ bool ComposeByEnumeration(const VariantChoices& choices, std::uint64_t maxEnumer
     std::vector<std::size_t> choice(choices.size(), 0);
     std::u16string spelling(choices.size(), u'\0');
     for (std::size_t i = 0; i < choices.size(); ++i) spelling[i] = choices[i][0];
-    for (;;) {
+    for (bool first = true;; first = false) {
         if (runner.Full()) return true;
         OfferWordsOf(spelling, runner);
+        if (first) runner.LimitWorkFromNow(maxWorkBytes);
         std::size_t i = choices.size();
         while (i > 0) {
             --i;
@@ -328,12 +326,12 @@ bool StretchesFitRun(std::string_view keyword, std::string_view run) {
 namespace {
 std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& html,
                              const VariantChoices& choices, int textLayer,
-                             std::uint64_t maxEnumerated);
+                             std::uint64_t maxEnumerated, std::uint64_t maxWorkBytes);
 }  // namespace
 
 std::int32_t ComposeWidened(std::string_view page, int parity, std::string& html,
                             const VariantChoices& choices, int textLayer,
-                            std::uint64_t maxEnumerated) {
+                            std::uint64_t maxEnumerated, std::uint64_t maxWorkBytes) {
     if (choices.empty()) return 0;
     // A member listed twice only repeats spellings already offered.
     VariantChoices distinctChoices = choices;
@@ -347,14 +345,15 @@ std::int32_t ComposeWidened(std::string_view page, int parity, std::string& html
         for (char16_t unit : distinct) seen[unit] = false;
         list.swap(distinct);
     }
-    return ComposeDistinct(page, parity, html, distinctChoices, textLayer, maxEnumerated);
+    return ComposeDistinct(page, parity, html, distinctChoices, textLayer, maxEnumerated,
+                           maxWorkBytes);
 }
 
 namespace {
 
 std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& html,
                              const VariantChoices& choices, int textLayer,
-                             std::uint64_t maxEnumerated) {
+                             std::uint64_t maxEnumerated, std::uint64_t maxWorkBytes) {
     bool wordsVary = false;
     for (const auto& list : choices) {
         if (list.empty()) return 0;  // no spelling at all
@@ -366,7 +365,7 @@ std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& htm
 
     PassRunner runner(page, parity, textLayer, html);
     if (wordsVary) {
-        if (!ComposeByEnumeration(choices, maxEnumerated, runner)) return 0;
+        if (!ComposeByEnumeration(choices, maxEnumerated, maxWorkBytes, runner)) return 0;
         return runner.Finish();
     }
 
@@ -382,6 +381,7 @@ std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& htm
         for (std::size_t i = word.begin; i < word.end; ++i) first.push_back(choices[i][0]);
         runner.Offer(first);
     }
+    runner.LimitWorkFromNow(maxWorkBytes);
     std::uint64_t budget = maxEnumerated;
     for (std::size_t j = words.size(); j > 0; --j)
         OfferOtherSpellings(choices, words[j - 1], runner, budget);

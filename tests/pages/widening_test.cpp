@@ -200,6 +200,30 @@ TEST_F(WideningTest, StopsAtTheAnchorCapAsTheListedSpellingsDo) {
     EXPECT_TRUE(widened == expected);
 }
 
+// The work limit covers only the other spellings: with none left, the
+// spellings as typed are still marked in full.
+TEST_F(WideningTest, WorkLimitLeavesTheTypedSpellingsWhole) {
+    const VariantChoices choices = {
+        {u'甲', u'壱'}, {u'乙', u'弐'}, {u' '}, {u'丙', u'参'}, {u'丁', u'肆'}};
+    const std::string page = StoredPage("甲乙丙丁壱弐参肆甲弐<p>甲乙", "欄");
+    fixture.Write({{"v\\0002.htm", page}});
+    ASSERT_TRUE(list.Load(fixture.Dir(), "Index"));
+    struct Case {
+        std::uint64_t maxWorkBytes;
+        std::u16string listed;
+    };
+    for (const Case& c :
+         {Case{0, u"甲乙 丙丁"}, Case{kMaxWidenedWorkBytes, FullExpansion(choices)}}) {
+        std::string expected;
+        const std::int32_t want = list.ComposeHitPage(0, expected, c.listed, 0);
+        std::string widened;
+        EXPECT_EQ(ComposeWidened(page, 0, widened, choices, 0, CFileList::kMaxEnumeratedSpellings,
+                                 c.maxWorkBytes),
+                  want);
+        EXPECT_EQ(widened, expected);
+    }
+}
+
 TEST(ComposeWidened, RefusesToEnumerateBeyondItsLimit) {
     const VariantChoices choices = {{u'甲', u' '}, {u'乙', u'*'}, {u'丙', u'丁'}};
     const std::string page = StoredPage("甲乙丙", "欄");
