@@ -194,7 +194,8 @@ pages::CFileList& CIndex::PageStore() { return m_list; }
 std::int32_t CIndex::ComposeHitPage(std::uint32_t recordIndex, std::string& html,
                                     std::u16string_view keywords, int textLayer, bool useVariants) {
     if (!useVariants) return m_list.ComposeHitPage(recordIndex, html, keywords, textLayer);
-    return m_list.ComposeHitPageWidened(recordIndex, html, VariantChoicesOf(keywords), textLayer);
+    return m_list.ComposeHitPageWidened(recordIndex, html, VariantChoicesOf(keywords), textLayer,
+                                        keywords);
 }
 
 void CIndex::LoadVariants(const std::string& dataDir) { m_variants.Load(dataDir); }

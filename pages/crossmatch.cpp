@@ -242,7 +242,13 @@ bool CrossCounter::Any(std::string_view keyword) const {
     Matcher matcher(m_codePoints, parts);
     const char32_t first = parts.front().front();
     for (std::size_t v = 0; v < m_codePoints.size(); ++v) {
-        if (first != kAnyOne && m_codePoints[v] != first) continue;
+        if (first != kAnyOne) {
+            v = static_cast<std::size_t>(
+                std::find(m_codePoints.begin() + static_cast<std::ptrdiff_t>(v), m_codePoints.end(),
+                          first) -
+                m_codePoints.begin());
+            if (v == m_codePoints.size()) break;
+        }
         if (matcher.MatchFrom(0, v)) return true;
     }
     return false;

@@ -284,11 +284,13 @@ std::int32_t CFileList::ComposeHitPage(std::uint32_t recordIndex, std::string& h
 }
 
 std::int32_t CFileList::ComposeHitPageWidened(std::uint32_t recordIndex, std::string& html,
-                                              const VariantChoices& choices, int textLayer) {
+                                              const VariantChoices& choices, int textLayer,
+                                              std::u16string_view typed) {
     std::string page;
     int parity = 0;
     if (!ReadForComposition(recordIndex, page, parity)) return 0;
-    return ComposeWidened(page, parity, html, choices, textLayer);
+    return ComposeWidened(page, parity, html, choices, textLayer, kMaxEnumeratedSpellings,
+                          kMaxWidenedWorkBytes, typed);
 }
 
 }  // namespace pages

@@ -99,8 +99,10 @@ class CFileList {
     // separator beside other units, the words of a spelling depend on the
     // choice: the spellings are then enumerated one by one, and more than
     // kMaxEnumeratedSpellings of them answer 0 with html untouched.
+    // typed: the keyword string the choices were made from (see ComposeWidened).
     std::int32_t ComposeHitPageWidened(std::uint32_t recordIndex, std::string& html,
-                                       const VariantChoices& choices, int textLayer);
+                                       const VariantChoices& choices, int textLayer,
+                                       std::u16string_view typed = {});
 
     static constexpr std::uint64_t kMaxEnumeratedSpellings = 1u << 20;
 

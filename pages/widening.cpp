@@ -43,7 +43,11 @@ class PassRunner {
     }
 
     // From now on at most maxWorkBytes more work.
-    void LimitWorkFromNow(std::uint64_t maxWorkBytes) { m_workLimit = m_work + maxWorkBytes; }
+    void LimitWorkFromNow(std::uint64_t maxWorkBytes) {
+        m_workLimit = maxWorkBytes > UINT64_MAX - m_work ? UINT64_MAX : m_work + maxWorkBytes;
+    }
+    bool WorkSpent() const { return m_work >= m_workLimit; }
+    void LiftWorkLimit() { m_workLimit = UINT64_MAX; }
 
     // Whether a keyword that starts with the units of prefix may still mark.
     bool PrefixMayMark(std::u16string_view prefix) {
@@ -326,12 +330,14 @@ bool StretchesFitRun(std::string_view keyword, std::string_view run) {
 namespace {
 std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& html,
                              const VariantChoices& choices, int textLayer,
-                             std::uint64_t maxEnumerated, std::uint64_t maxWorkBytes);
+                             std::uint64_t maxEnumerated, std::uint64_t maxWorkBytes,
+                             std::u16string_view typed);
 }  // namespace
 
 std::int32_t ComposeWidened(std::string_view page, int parity, std::string& html,
                             const VariantChoices& choices, int textLayer,
-                            std::uint64_t maxEnumerated, std::uint64_t maxWorkBytes) {
+                            std::uint64_t maxEnumerated, std::uint64_t maxWorkBytes,
+                            std::u16string_view typed) {
     if (choices.empty()) return 0;
     // A member listed twice only repeats spellings already offered.
     VariantChoices distinctChoices = choices;
@@ -346,14 +352,15 @@ std::int32_t ComposeWidened(std::string_view page, int parity, std::string& html
         list.swap(distinct);
     }
     return ComposeDistinct(page, parity, html, distinctChoices, textLayer, maxEnumerated,
-                           maxWorkBytes);
+                           maxWorkBytes, typed);
 }
 
 namespace {
 
 std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& html,
                              const VariantChoices& choices, int textLayer,
-                             std::uint64_t maxEnumerated, std::uint64_t maxWorkBytes) {
+                             std::uint64_t maxEnumerated, std::uint64_t maxWorkBytes,
+                             std::u16string_view typed) {
     bool wordsVary = false;
     for (const auto& list : choices) {
         if (list.empty()) return 0;  // no spelling at all
@@ -385,6 +392,13 @@ std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& htm
     std::uint64_t budget = maxEnumerated;
     for (std::size_t j = words.size(); j > 0; --j)
         OfferOtherSpellings(choices, words[j - 1], runner, budget);
+    // Cut short, the enumeration may never have reached the spellings the
+    // user typed (a group's first member leads its list): they get their
+    // passes after all, numbered after the others.
+    if (runner.WorkSpent() || budget == 0) {
+        runner.LiftWorkLimit();
+        OfferWordsOf(typed, runner);
+    }
     return runner.Finish();
 }
 

@@ -31,16 +31,19 @@ namespace pages {
 // a group of thousands of members gives millions of spellings that occur on
 // a page of millions of characters: past this much work the remaining
 // spellings stay unmarked, as those past the anchor cap do.
-inline constexpr std::uint64_t kMaxWidenedWorkBytes = std::uint64_t{1} << 30;
+inline constexpr std::uint64_t kMaxWidenedWorkBytes = std::uint64_t{256} << 20;
 
 // Composes page (descrambled, with the parity of its page number) into html.
 // Returns the anchor count; html is left untouched when no keyword results or
 // (only when a choice list mixes a separator with other units) the choices
-// would have to be enumerated beyond maxEnumerated spellings.
+// would have to be enumerated beyond maxEnumerated spellings. typed is the
+// keyword string the choices were made from: when the enumeration is cut
+// short (steps or work), its words still get their passes, last.
 std::int32_t ComposeWidened(std::string_view page, int parity, std::string& html,
                             const VariantChoices& choices, int textLayer,
                             std::uint64_t maxEnumerated = CFileList::kMaxEnumeratedSpellings,
-                            std::uint64_t maxWorkBytes = kMaxWidenedWorkBytes);
+                            std::uint64_t maxWorkBytes = kMaxWidenedWorkBytes,
+                            std::u16string_view typed = {});
 
 // True when the stretches of non-ASCII bytes of keyword occur in run in their
 // order and without overlapping (always true for a keyword without them).

@@ -200,11 +200,13 @@ TEST_F(WideningTest, StopsAtTheAnchorCapAsTheListedSpellingsDo) {
     EXPECT_TRUE(widened == expected);
 }
 
-// The work limit covers only the other spellings: with none left, the
-// spellings as typed are still marked in full.
-TEST_F(WideningTest, WorkLimitLeavesTheTypedSpellingsWhole) {
+// The work limit covers only the spellings beyond the first ones; when it
+// cuts the enumeration short, the words as typed still get their passes
+// (here the typed 甲乙 is not a first choice).
+TEST_F(WideningTest, WorkLimitLeavesTheFirstAndTypedSpellingsWhole) {
     const VariantChoices choices = {
-        {u'甲', u'壱'}, {u'乙', u'弐'}, {u' '}, {u'丙', u'参'}, {u'丁', u'肆'}};
+        {u'壱', u'甲'}, {u'弐', u'乙'}, {u' '}, {u'丙', u'参'}, {u'丁', u'肆'}};
+    const std::u16string typed = u"甲乙 丙丁";
     const std::string page = StoredPage("甲乙丙丁壱弐参肆甲弐<p>甲乙", "欄");
     fixture.Write({{"v\\0002.htm", page}});
     ASSERT_TRUE(list.Load(fixture.Dir(), "Index"));
@@ -213,12 +215,12 @@ TEST_F(WideningTest, WorkLimitLeavesTheTypedSpellingsWhole) {
         std::u16string listed;
     };
     for (const Case& c :
-         {Case{0, u"甲乙 丙丁"}, Case{kMaxWidenedWorkBytes, FullExpansion(choices)}}) {
+         {Case{0, u"壱弐 丙丁 甲乙"}, Case{kMaxWidenedWorkBytes, FullExpansion(choices)}}) {
         std::string expected;
         const std::int32_t want = list.ComposeHitPage(0, expected, c.listed, 0);
         std::string widened;
         EXPECT_EQ(ComposeWidened(page, 0, widened, choices, 0, CFileList::kMaxEnumeratedSpellings,
-                                 c.maxWorkBytes),
+                                 c.maxWorkBytes, typed),
                   want);
         EXPECT_EQ(widened, expected);
     }
