@@ -151,6 +151,19 @@ std::vector<FilterItem> SplitRuns(std::string_view cell) {
     return runs;
 }
 
+bool MarkedRunViews(std::string_view page, int parity, int textLayer,
+                    std::vector<std::string_view>& runs) {
+    runs.clear();
+    std::array<std::string_view, 3> views;
+    if (!PartsInPlace(page, views)) return false;
+    for (const RunView& run : RunViews(views[parity == 0 ? 1 : 2])) {
+        const bool marked =
+            run.kind == kAnnotation ? textLayer != kMainTextLayer : textLayer != kAnnotationLayer;
+        if (marked) runs.push_back(run.text);
+    }
+    return true;
+}
+
 CrossCounter CrossCounterOf(std::string_view page, int parity, int textLayer) {
     // The marked text is read straight from the page when its text cell is
     // one stretch of it, as in every stored page and every framed one: a

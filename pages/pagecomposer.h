@@ -75,6 +75,12 @@ void ComposeTermPass(std::string_view page, std::string& html, std::string_view 
                      int textLayer, std::int32_t& anchorCounter,
                      const CrossCounter* crossCounter = nullptr);
 
+// The runs of the text cell (the first for parity 0) that textLayer marks, as
+// views into page, when the cell lies in one stretch of it (as in every
+// stored or framed page); false, with runs empty, otherwise.
+bool MarkedRunViews(std::string_view page, int parity, int textLayer,
+                    std::vector<std::string_view>& runs);
+
 // The counter of matches across markup for the marked layer of the text cell
 // of page (stored or already marked: the count is the same).
 CrossCounter CrossCounterOf(std::string_view page, int parity, int textLayer);

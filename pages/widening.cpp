@@ -61,7 +61,10 @@ class PassRunner {
         return MayMark(m_scratch);
     }
 
-    void Offer(std::u16string_view word) {
+    // checked: whether to look first if the keyword can mark anything. A pass
+    // that marks nothing leaves a framed page as it is, so the look only
+    // saves work, for keywords that mostly do not occur.
+    void Offer(std::u16string_view word, bool checked = true) {
         if (Full()) return;
         std::string keyword;
         engine::Utf16ToUtf8(word, keyword, true);
@@ -70,8 +73,9 @@ class PassRunner {
             return;
         }
         Flush();
-        if (m_framed && !(MayMark(keyword) && WouldMark(keyword))) return;
-        if (!m_seen.insert(keyword).second) return;
+        if (m_seen.contains(keyword)) return;
+        if (checked && m_framed && !(MayMark(keyword) && WouldMark(keyword))) return;
+        m_seen.insert(keyword);
         Pass([&] {
             ComposeTermPass(m_page, m_html, keyword, m_parity, m_textLayer, m_anchors, &Counter());
         });
@@ -142,7 +146,7 @@ class PassRunner {
 
     // A quick necessary condition, also used for prefixes.
     bool MayMark(std::string_view keyword) {
-        for (const std::string& run : MarkedRuns()) {
+        for (const std::string_view run : MarkedRuns()) {
             m_work += run.size();
             if (StretchesFitRun(keyword, run)) return true;
         }
@@ -152,7 +156,7 @@ class PassRunner {
     // Exactly whether the pass of keyword would mark anything.
     bool WouldMark(std::string_view keyword) {
         SplitTerm(keyword, m_segs);
-        for (const std::string& run : MarkedRuns()) {
+        for (const std::string_view run : MarkedRuns()) {
             m_work += run.size();
             if (RunHasMatch(run, m_segs)) return true;
         }
@@ -170,22 +174,26 @@ class PassRunner {
     }
 
     // The marked runs of the page as it is now, for the checks.
-    const std::vector<std::string>& MarkedRuns() {
+    const std::vector<std::string_view>& MarkedRuns() {
         if (!m_runsCollected) CollectMarkedRuns();
         m_runsCollected = true;
         return m_markedRuns;
     }
 
+    // Views into the page itself when its text cell is one stretch of it
+    // (every framed page): a long page is not copied again after each pass.
     void CollectMarkedRuns() {
-        m_markedRuns.clear();
+        m_runCopies.clear();
+        if (MarkedRunViews(m_page, m_parity, m_textLayer, m_markedRuns)) return;
         std::array<HTMLNode, 3> parts = ParsePage(m_page);
         const bool markMain = m_textLayer != kAnnotationLayer;
         const bool markNotes = m_textLayer != kMainTextLayer;
         for (FilterItem& run : SplitRuns(parts[m_parity == 0 ? 1 : 2].text)) {
             if (run.kind == kAnnotation ? markNotes : markMain) {
-                m_markedRuns.push_back(std::move(run.text));
+                m_runCopies.push_back(std::move(run.text));
             }
         }
+        m_markedRuns.assign(m_runCopies.begin(), m_runCopies.end());
     }
 
     std::string m_page;
@@ -197,7 +205,8 @@ class PassRunner {
     std::uint64_t m_work = 0;  // bytes walked by checks and passes
     std::uint64_t m_workLimit = UINT64_MAX;
     // The runs of the framed page that the text layer marks.
-    std::vector<std::string> m_markedRuns;
+    std::vector<std::string_view> m_markedRuns;
+    std::vector<std::string> m_runCopies;  // when the page is not in place
     bool m_runsCollected = false;
     std::vector<std::string> m_characters;  // offered, waiting for their pass
     std::optional<CharacterCounts> m_characterCounts;
@@ -263,7 +272,7 @@ void OfferOtherSpellings(const VariantChoices& choices, Word word, PassRunner& r
 }
 
 // The keywords of one spelling, offered in order.
-void OfferWordsOf(std::u16string_view spelling, PassRunner& runner) {
+void OfferWordsOf(std::u16string_view spelling, PassRunner& runner, bool checked = true) {
     std::size_t start = 0;
     while (start < spelling.size()) {
         if (IsKeywordSeparator(spelling[start])) {
@@ -272,7 +281,7 @@ void OfferWordsOf(std::u16string_view spelling, PassRunner& runner) {
         }
         std::size_t stop = start;
         while (stop < spelling.size() && !IsKeywordSeparator(spelling[stop])) ++stop;
-        runner.Offer(spelling.substr(start, stop - start));
+        runner.Offer(spelling.substr(start, stop - start), checked);
         start = stop;
     }
 }
@@ -397,7 +406,7 @@ std::int32_t ComposeDistinct(std::string_view page, int parity, std::string& htm
     // passes after all, numbered after the others.
     if (runner.WorkSpent() || budget == 0) {
         runner.LiftWorkLimit();
-        OfferWordsOf(typed, runner);
+        OfferWordsOf(typed, runner, false);
     }
     return runner.Finish();
 }
