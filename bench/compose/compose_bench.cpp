@@ -224,4 +224,28 @@ BENCHMARK_F(LongPageFixture, FiftyTwoCharactersWidened)(benchmark::State& state)
     state.counters["anchors"] = anchors;
 }
 
+// The 50 pairs with every character in one variant group of all the
+// unified ideographs of the basic plane: millions of spellings, of which
+// thousands occur on the page.
+BENCHMARK_F(LongPageFixture, FiftyPairsInOneHugeGroup)(benchmark::State& state) {
+    std::vector<char16_t> group;
+    for (char16_t unit = u'\u4E00'; unit < u'\u9FA6'; ++unit) group.push_back(unit);
+    const std::u16string typed = LongPageKeywords(true);
+    pages::VariantChoices choices;
+    for (char16_t unit : typed) {
+        if (unit == u' ') {
+            choices.push_back({unit});
+            continue;
+        }
+        choices.push_back(group);
+    }
+    std::int32_t anchors = 0;
+    for (auto _ : state) {
+        std::string html;
+        anchors = m_list.ComposeHitPageWidened(0, html, choices, 0, typed);
+        benchmark::DoNotOptimize(html.data());
+    }
+    state.counters["anchors"] = anchors;
+}
+
 }  // namespace
