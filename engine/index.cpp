@@ -14,6 +14,8 @@ constexpr std::uint64_t kTableABytes = 400000;
 constexpr std::uint64_t kTableBBytes = 200000;
 constexpr std::uint64_t kTableCBytes = 400000;
 constexpr std::uint64_t kTableDBytes = 400000;
+static_assert(kTableABytes + kTableBBytes + kTableCBytes + kTableDBytes == kHeaderTablesSize,
+              "table E follows the four tables of one entry per code");
 // Blocks of a postings file under 4 GiB.
 constexpr std::uint64_t kMaxBlockCount = (std::uint64_t{1} << 32) / kBlockSize;
 
