@@ -15,6 +15,8 @@ namespace pages {
 inline std::size_t FindBytes(std::string_view text, std::string_view needle, std::size_t from = 0) {
     if (from > text.size()) return std::string_view::npos;
     if (needle.empty()) return from;
+    // memmem must not get a null text, which an empty view may hold.
+    if (needle.size() > text.size() - from) return std::string_view::npos;
     const void* at = memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
     return at == nullptr ? std::string_view::npos
                          : static_cast<std::size_t>(static_cast<const char*>(at) - text.data());

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "pages/findbytes.h"
+
 namespace pages {
 namespace {
 
@@ -191,6 +193,23 @@ TEST(HighlightRun, EarlierMarksSplitLaterMatches) {
     counter = 0;
     EXPECT_EQ(Highlight(marked, "甲乙", counter), marked);
     EXPECT_EQ(counter, 0);
+}
+
+TEST(FindBytes, AnswersAsStringViewFindDoesAtTheEdges) {
+    struct Case {
+        std::string_view text;
+        std::string_view needle;
+        std::size_t from;
+    };
+    const Case cases[] = {
+        {{}, "甲", 0},     {{}, {}, 0},       {"甲乙", "乙", 0},     {"甲乙", "乙", 3},
+        {"甲乙", "乙", 4}, {"甲乙", "甲", 1}, {"甲乙", "甲乙丙", 0}, {"甲乙", {}, 6},
+        {"甲乙", {}, 7},   {"甲乙", "乙", 9}, {"a<b>乙", "<b>", 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FindBytes(c.text, c.needle, c.from), c.text.find(c.needle, c.from))
+            << c.text << " / " << c.needle << " from " << c.from;
+    }
 }
 
 }  // namespace
