@@ -212,13 +212,19 @@ void CrossCounter::AddMarkedText(std::string_view text) {
 }
 
 std::size_t CrossCounter::Count(std::string_view keyword) const {
+    return CountUpTo(keyword, SIZE_MAX);
+}
+
+bool CrossCounter::Any(std::string_view keyword) const { return CountUpTo(keyword, 1) > 0; }
+
+std::size_t CrossCounter::CountUpTo(std::string_view keyword, std::size_t limit) const {
     const std::vector<Part> parts = SplitParts(keyword);
     if (parts.empty()) return 0;
     Matcher matcher(m_codePoints, parts);
     std::size_t count = 0;
     // A match starts only where the first part's first character stands.
     const char32_t first = parts.front().front();
-    for (std::size_t v = 0; v < m_codePoints.size();) {
+    for (std::size_t v = 0; v < m_codePoints.size() && count < limit;) {
         if (first != kAnyOne) {
             v = static_cast<std::size_t>(
                 std::find(m_codePoints.begin() + static_cast<std::ptrdiff_t>(v), m_codePoints.end(),
@@ -234,24 +240,6 @@ std::size_t CrossCounter::Count(std::string_view keyword) const {
         v = matcher.At().back() + parts.back().size();
     }
     return count;
-}
-
-bool CrossCounter::Any(std::string_view keyword) const {
-    const std::vector<Part> parts = SplitParts(keyword);
-    if (parts.empty()) return false;
-    Matcher matcher(m_codePoints, parts);
-    const char32_t first = parts.front().front();
-    for (std::size_t v = 0; v < m_codePoints.size(); ++v) {
-        if (first != kAnyOne) {
-            v = static_cast<std::size_t>(
-                std::find(m_codePoints.begin() + static_cast<std::ptrdiff_t>(v), m_codePoints.end(),
-                          first) -
-                m_codePoints.begin());
-            if (v == m_codePoints.size()) break;
-        }
-        if (matcher.MatchFrom(0, v)) return true;
-    }
-    return false;
 }
 
 bool MayMatchIn(std::string_view text, std::string_view keyword) {

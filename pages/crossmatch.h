@@ -74,6 +74,9 @@ class CrossCounter {
     bool Any(std::string_view keyword) const;
 
   private:
+    // The leftmost non-overlapping matches, counted up to limit.
+    std::size_t CountUpTo(std::string_view keyword, std::size_t limit) const;
+
     std::vector<char32_t> m_codePoints;
 };
 
