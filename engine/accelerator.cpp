@@ -45,26 +45,25 @@ std::uint64_t HashBytes(const void* data, std::size_t size, std::uint64_t seed) 
 }
 
 AcceleratorState Accelerator::Open(const CorpusFolder& folder, const std::string& name,
-                                   const IndexIdentity& identity, const PostingsView& view) {
+                                   std::uint64_t headerSize, std::uint64_t postingsSize,
+                                   IdentityOf identity, const PostingsView& view) {
     Close();
     if (!m_file.Open(folder, name)) return m_state = AcceleratorState::Missing;
+    const auto refuse = [this](AcceleratorState state) {
+        Close();
+        return m_state = state;
+    };
     const std::uint64_t size = m_file.Size();
-    AcceleratorHeader header{};
+    AcceleratorHeader& header = m_header;
     const bool readable = size >= sizeof header && m_file.Map();
     if (readable) std::memcpy(&header, m_file.Data(), sizeof header);
-    const auto damaged = [this] {
-        Close();
-        return m_state = AcceleratorState::Damaged;
-    };
     if (!readable || std::memcmp(header.magic, kAcceleratorMagic, 8) != 0 ||
         header.version != kAcceleratorVersion ||
         header.headerHash != HashBytes(&header, offsetof(AcceleratorHeader, headerHash)) ||
         header.fileSize != size)
-        return damaged();
-    if (!(header.identity == identity)) {
-        Close();
-        return m_state = AcceleratorState::Stale;
-    }
+        return refuse(AcceleratorState::Damaged);
+    if (header.identity.headerSize != headerSize || header.identity.postingsSize != postingsSize)
+        return refuse(AcceleratorState::Stale);
     const std::uint64_t directoryBytes = std::uint64_t{header.count} * sizeof(AcceleratorEntry);
     const std::uint64_t pairBytes = std::uint64_t{header.pairCount} * sizeof(AcceleratorPair);
     if (header.directoryOffset % 8 != 0 || header.directoryOffset < sizeof header ||
@@ -72,14 +71,36 @@ AcceleratorState Accelerator::Open(const CorpusFolder& folder, const std::string
         directoryBytes > size - header.directoryOffset ||
         header.pairDirectoryOffset != header.directoryOffset + directoryBytes ||
         pairBytes != size - header.pairDirectoryOffset)
-        return damaged();
-    const std::uint8_t* directory = m_file.Data() + header.directoryOffset;
-    const std::uint8_t* pairDirectory = m_file.Data() + header.pairDirectoryOffset;
-    if (HashBytes(directory, directoryBytes) != header.directoryHash ||
-        HashBytes(pairDirectory, pairBytes) != header.pairDirectoryHash)
-        return damaged();
-    m_entries = {reinterpret_cast<const AcceleratorEntry*>(directory), header.count};
-    m_pairs = {reinterpret_cast<const AcceleratorPair*>(pairDirectory), header.pairCount};
+        return refuse(AcceleratorState::Damaged);
+    // Lookups may search the directories before their checks: they stay
+    // inside them whatever the bytes, and a hit runs the checks first.
+    m_entries = {reinterpret_cast<const AcceleratorEntry*>(m_file.Data() + header.directoryOffset),
+                 header.count};
+    m_pairs = {reinterpret_cast<const AcceleratorPair*>(m_file.Data() + header.pairDirectoryOffset),
+               header.pairCount};
+    m_identity = std::move(identity);
+    m_view = view;
+    return m_state = AcceleratorState::Used;
+}
+
+AcceleratorState Accelerator::Verify() {
+    if (m_state == AcceleratorState::Used && !m_verified) {
+        const AcceleratorState state = CheckWhole();
+        if (state != AcceleratorState::Used) {
+            Disuse(state);
+        } else {
+            m_verified = true;
+        }
+    }
+    return m_state;
+}
+
+AcceleratorState Accelerator::CheckWhole() {
+    const AcceleratorHeader& header = m_header;
+    if (!m_identity || !(m_identity() == header.identity)) return AcceleratorState::Stale;
+    if (HashBytes(m_entries.data(), m_entries.size_bytes()) != header.directoryHash ||
+        HashBytes(m_pairs.data(), m_pairs.size_bytes()) != header.pairDirectoryHash)
+        return AcceleratorState::Damaged;
     // Sections lie between the header and the directory, codes ascend.
     for (std::size_t k = 0; k < m_entries.size(); ++k) {
         const AcceleratorEntry& e = m_entries[k];
@@ -88,7 +109,7 @@ AcceleratorState Accelerator::Open(const CorpusFolder& folder, const std::string
             e.offset % 8 == 0 && e.offset >= sizeof header && e.offset <= header.directoryOffset &&
             AcceleratorSectionBytes(e.pageCount, e.bitWords) <= header.directoryOffset - e.offset &&
             (k == 0 || m_entries[k - 1].code < e.code);
-        if (!fits) return damaged();
+        if (!fits) return AcceleratorState::Damaged;
     }
     for (std::size_t k = 0; k < m_pairs.size(); ++k) {
         const AcceleratorPair& p = m_pairs[k];
@@ -98,20 +119,28 @@ AcceleratorState Accelerator::Open(const CorpusFolder& folder, const std::string
             (std::uint64_t{p.pageCount} * 4 + 7) / 8 * 8 <= header.directoryOffset - p.offset &&
             (k == 0 ||
              std::pair(m_pairs[k - 1].first, m_pairs[k - 1].second) < std::pair(p.first, p.second));
-        if (!fits) return damaged();
+        if (!fits) return AcceleratorState::Damaged;
     }
     m_pairChecked.assign(m_pairs.size(), 0);
-    m_view = view;
-    return m_state = AcceleratorState::Used;
+    return AcceleratorState::Used;
 }
 
-void Accelerator::Close() {
+void Accelerator::Disuse(AcceleratorState state) {
+    // Tables filled before stay valid: the mapping lasts until Close. None
+    // is filled before the whole file is checked, but a section that fails
+    // its own checks later leaves the good ones in use.
     m_entries = {};
     m_pairs = {};
     m_pairChecked.clear();
+    m_identity = nullptr;
+    m_state = state;
+}
+
+void Accelerator::Close() {
+    Disuse(AcceleratorState::Missing);
     m_file.Close();
     m_view = {};
-    m_state = AcceleratorState::Missing;
+    m_verified = false;
 }
 
 bool Accelerator::Fill(int code, std::uint32_t lastPage, EntryTable& table) {
@@ -119,7 +148,9 @@ bool Accelerator::Fill(int code, std::uint32_t lastPage, EntryTable& table) {
     const auto it = std::lower_bound(
         m_entries.begin(), m_entries.end(), code,
         [](const AcceleratorEntry& e, int c) { return e.code < static_cast<std::uint32_t>(c); });
-    if (it == m_entries.end() || it->code != static_cast<std::uint32_t>(code)) return false;
+    if (it == m_entries.end() || it->code != static_cast<std::uint32_t>(code) ||
+        Verify() != AcceleratorState::Used)
+        return false;
     const AcceleratorEntry& e = *it;
     const std::uint8_t* section = m_file.Data() + e.offset;
     const std::uint64_t n = e.pageCount;
@@ -134,8 +165,7 @@ bool Accelerator::Fill(int code, std::uint32_t lastPage, EntryTable& table) {
     at += w * 8;
     t.ranks = {reinterpret_cast<const std::uint32_t*>(at), w};
     if (HashBytes(section, AcceleratorSectionBytes(n, w)) != e.hash || !Check(e, lastPage, t)) {
-        // Tables filled before stay valid: the mapping lasts until Close.
-        m_state = AcceleratorState::Damaged;
+        Disuse(AcceleratorState::Damaged);
         return false;
     }
     table.pages = t.pages;
@@ -161,7 +191,9 @@ std::span<const std::uint32_t> Accelerator::PairPages(int first, int second) {
     const auto it = std::lower_bound(
         m_pairs.begin(), m_pairs.end(), key,
         [](const AcceleratorPair& p, const auto& k) { return std::pair(p.first, p.second) < k; });
-    if (it == m_pairs.end() || std::pair(it->first, it->second) != key) return {};
+    if (it == m_pairs.end() || std::pair(it->first, it->second) != key ||
+        Verify() != AcceleratorState::Used)
+        return {};
     const std::size_t index = static_cast<std::size_t>(it - m_pairs.begin());
     const auto* pages = reinterpret_cast<const std::uint32_t*>(m_file.Data() + it->offset);
     const std::span<const std::uint32_t> list(pages, it->pageCount);
@@ -169,7 +201,7 @@ std::span<const std::uint32_t> Accelerator::PairPages(int first, int second) {
         bool good = HashBytes(pages, (std::uint64_t{it->pageCount} * 4 + 7) / 8 * 8) == it->hash;
         for (std::size_t k = 1; good && k < list.size(); ++k) good = list[k - 1] < list[k];
         if (!good) {
-            m_state = AcceleratorState::Damaged;
+            Disuse(AcceleratorState::Damaged);
             return {};
         }
         m_pairChecked[index] = 1;

@@ -23,9 +23,16 @@
 // first time its code is used, together with the section's structure.
 // Whatever does not match makes the reader go on without the file: it never
 // trusts a table it has not checked, never reads outside the mapping.
+//
+// Opening checks only the header and the sizes it names. The checksum of the
+// index header tables and the directories are checked when the file first
+// holds something a search asks for: a search of rare characters then costs
+// no more than without the file, and reads only the directory pages its
+// lookups touch (bounded by the mapping however the bytes are changed).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -102,13 +109,23 @@ enum class AcceleratorState {
 
 class Accelerator : public EntryTableSource {
   public:
-    // Opens and maps the file name of folder for the index of identity, whose
-    // postings are view (which must outlive the use). Any state but Used
-    // leaves it closed.
+    // Gives the identity of the index the file must belong to; called at
+    // most once per Open, and only when the file is about to be used.
+    using IdentityOf = std::function<IndexIdentity()>;
+
+    // Opens and maps the file name of folder for the index whose header and
+    // postings files have the given sizes and whose full identity identity
+    // gives, and whose postings are view (which must outlive the use). Any
+    // state but Used leaves it closed.
     AcceleratorState Open(const CorpusFolder& folder, const std::string& name,
-                          const IndexIdentity& identity, const PostingsView& view);
+                          std::uint64_t headerSize, std::uint64_t postingsSize, IdentityOf identity,
+                          const PostingsView& view);
     void Close();
+    // What is known so far: Used may still turn Stale or Damaged at the
+    // first use.
     AcceleratorState State() const { return m_state; }
+    // Runs the checks left for the first use now; the state afterwards.
+    AcceleratorState Verify();
     // The code's table from the file when it holds the code and its section
     // checks out; a section that fails its checks makes the state Damaged and
     // the file unused from then on.
@@ -120,8 +137,14 @@ class Accelerator : public EntryTableSource {
   private:
     bool Check(const AcceleratorEntry& entry, std::uint32_t lastPage, const EntryTable& t) const;
     bool EndsWithNumber(const EntryPlace& place) const;
+    // The checks of the identity and the directories, left from Open.
+    AcceleratorState CheckWhole();
+    void Disuse(AcceleratorState state);
 
     MappedFile m_file;
+    AcceleratorHeader m_header{};
+    IdentityOf m_identity;
+    bool m_verified = false;
     std::span<const AcceleratorEntry> m_entries;
     std::span<const AcceleratorPair> m_pairs;
     std::vector<std::uint8_t> m_pairChecked;  // per pair: 0 not yet, 1 good

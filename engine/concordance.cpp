@@ -69,9 +69,8 @@ KwicQuery::KwicQuery(std::u16string_view keywords, bool useVariants, const Varia
             Cursor cursor{plan.code[c], plan.t[c], {}};
             const int group = plan.code[c] - kVariantCodeBase;
             if (useVariants && group >= 0 &&
-                static_cast<std::size_t>(group) < variants.Groups().size()) {
-                for (const std::uint32_t member :
-                     variants.Groups()[static_cast<std::size_t>(group)])
+                static_cast<std::size_t>(group) < variants.GroupCount()) {
+                for (const std::uint32_t member : variants.Members(static_cast<std::size_t>(group)))
                     cursor.members.push_back(member);
             }
             term.cursors.push_back(std::move(cursor));
@@ -88,8 +87,8 @@ KwicQuery::KwicQuery(std::u16string_view keywords, bool useVariants, const Varia
             if (listed) continue;
             VariantForms forms{cp, {}};
             const auto group = static_cast<std::size_t>(code - kVariantCodeBase);
-            if (group < variants.Groups().size()) {
-                for (const std::uint32_t member : variants.Groups()[group]) {
+            if (group < variants.GroupCount()) {
+                for (const std::uint32_t member : variants.Members(group)) {
                     if (std::find(forms.forms.begin(), forms.forms.end(), member) ==
                         forms.forms.end())
                         forms.forms.push_back(member);

@@ -116,13 +116,14 @@ bool CIndex::Load(const CorpusFolder& folder, const std::string& baseName, int s
     m_loaded = true;
     m_acceleratorName = baseName + ScopeSuffix(scope) + kAcceleratorSuffix;
     m_noticed = AcceleratorState::Used;
-    if (m_accelerator.Open(folder, stem + kAcceleratorSuffix, Identity(), Tables().view) ==
-        AcceleratorState::Used)
+    if (m_accelerator.Open(
+            folder, stem + kAcceleratorSuffix, m_headerSize, m_postings.Size(),
+            [this] { return Identity(); }, Tables().view) == AcceleratorState::Used)
         m_entryTables.SetSource(&m_accelerator);
     return true;
 }
 
-AcceleratorState CIndex::AcceleratorStatus() const { return m_accelerator.State(); }
+AcceleratorState CIndex::AcceleratorStatus() { return m_accelerator.Verify(); }
 
 IndexIdentity CIndex::Identity() const {
     IndexIdentity identity;
@@ -214,9 +215,7 @@ pages::VariantChoices CIndex::VariantChoicesOf(std::u16string_view keywords) con
     return m_variants.ChoicesOf(keywords);
 }
 
-const std::vector<std::vector<std::uint32_t>>& CIndex::Variants() const {
-    return m_variants.Groups();
-}
+std::vector<std::vector<std::uint32_t>> CIndex::Variants() const { return m_variants.Groups(); }
 
 int CIndex::CountTerms(std::u16string_view query) const {
     int terms = 0;

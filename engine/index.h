@@ -92,7 +92,7 @@ class CIndex {
     bool MapVariant(char32_t codePoint, int& code) const;
     std::vector<std::u16string> ExpandVariants(std::u16string_view keywords) const;
     pages::VariantChoices VariantChoicesOf(std::u16string_view keywords) const;
-    const std::vector<std::vector<std::uint32_t>>& Variants() const;
+    std::vector<std::vector<std::uint32_t>> Variants() const;
     const VariantTable& VariantGroups() const { return m_variants; }
 
     // Search. Terms are separated by U+0020 or U+3000; '*' stands for 0 to 300
@@ -136,12 +136,14 @@ class CIndex {
     void SetEntryTableBudget(std::size_t bytes);
 
     // The accelerator file of the loaded scope (see engine/accelerator.h):
-    // whether it is used, and the sizes and header checksum it must name.
-    // Results are the same either way.
-    AcceleratorState AcceleratorStatus() const;
+    // whether it is used, after the checks a search leaves for its first use,
+    // and the sizes and header checksum it must name. Results are the same
+    // either way.
+    AcceleratorState AcceleratorStatus();
     IndexIdentity Identity() const;
-    // Once per load, and once more if the file turns out damaged later: a
-    // message that the searches run without the accelerator; empty otherwise.
+    // Once per load, and once more if the file turns out stale or damaged at
+    // its first use: a message that the searches run without the
+    // accelerator; empty otherwise.
     std::string TakeAcceleratorNotice();
 
   private:

@@ -82,42 +82,57 @@ bool VariantTable::Load(const CorpusFolder& folder) {
 }
 
 void VariantTable::Parse(std::string_view content) {
-    m_groups.clear();
-    m_groups.reserve(static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) +
-                     1);
+    Clear();
+    // A member or a group takes at least one byte and a separator, so
+    // neither array grows while parsing; the pages of the reserve that stay
+    // unused are never touched.
+    m_members.reserve(content.size() / 2 + 1);
+    m_groupEnd.reserve(content.size() / 2 + 1);
     ForEachPiece(content, '\n', [this](std::string_view line) {
-        Group group;
-        group.reserve(static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1);
         ForEachPiece(line, ',',
-                     [&group](std::string_view field) { group.push_back(ParseHexField(field)); });
-        m_groups.push_back(std::move(group));
+                     [this](std::string_view field) { m_members.push_back(ParseHexField(field)); });
+        m_groupEnd.push_back(static_cast<std::uint32_t>(m_members.size()));
     });
     BuildLookups();
 }
 
 void VariantTable::Clear() {
-    m_groups.clear();
+    m_members.clear();
+    m_groupEnd.clear();
     m_groupOfCodePoint.clear();
 }
 
-void VariantTable::BuildLookups() {
-    m_groupOfCodePoint.clear();
-    std::size_t members = 0;
-    for (const Group& group : m_groups) members += group.size();
-    m_groupOfCodePoint.reserve(members);
-    for (std::uint32_t g = 0; g < m_groups.size(); ++g) {
-        for (std::uint32_t member : m_groups[g]) m_groupOfCodePoint.push_back({member, g});
+std::vector<VariantTable::Group> VariantTable::Groups() const {
+    std::vector<Group> groups;
+    groups.reserve(GroupCount());
+    for (std::size_t g = 0; g < GroupCount(); ++g) {
+        const std::span<const std::uint32_t> members = Members(g);
+        groups.emplace_back(members.begin(), members.end());
     }
-    // By code point, and for a code point in several groups the first group
-    // (the smallest number) only.
-    std::sort(m_groupOfCodePoint.begin(), m_groupOfCodePoint.end(),
-              [](const Member& a, const Member& b) {
-                  return a.codePoint != b.codePoint ? a.codePoint < b.codePoint : a.group < b.group;
-              });
-    m_groupOfCodePoint.erase(
-        std::unique(m_groupOfCodePoint.begin(), m_groupOfCodePoint.end(),
-                    [](const Member& a, const Member& b) { return a.codePoint == b.codePoint; }),
-        m_groupOfCodePoint.end());
+    return groups;
+}
+
+void VariantTable::BuildLookups() {
+    // One key per listing, code point above group, so that sorting plain
+    // integers orders by code point and, within one, by group: far cheaper
+    // than sorting pairs with a two-field comparison.
+    std::vector<std::uint64_t> keys;
+    keys.reserve(m_members.size());
+    std::uint32_t g = 0;
+    for (std::size_t k = 0; k < m_members.size(); ++k) {
+        while (k >= m_groupEnd[g]) ++g;
+        keys.push_back(std::uint64_t{m_members[k]} << 32 | g);
+    }
+    std::sort(keys.begin(), keys.end());
+    // For a code point in several groups, the first group (the smallest
+    // number) only.
+    m_groupOfCodePoint.reserve(keys.size());
+    for (const std::uint64_t key : keys) {
+        const auto codePoint = static_cast<std::uint32_t>(key >> 32);
+        if (!m_groupOfCodePoint.empty() && m_groupOfCodePoint.back().codePoint == codePoint)
+            continue;
+        m_groupOfCodePoint.push_back({codePoint, static_cast<std::uint32_t>(key)});
+    }
 }
 
 std::int64_t VariantTable::GroupOf(std::uint32_t codePoint) const {
@@ -148,7 +163,7 @@ pages::VariantChoices VariantTable::ChoicesOf(std::u16string_view keywords) cons
         if (g < 0) {
             list.push_back(unit);
         } else {
-            for (std::uint32_t member : m_groups[static_cast<std::size_t>(g)]) {
+            for (std::uint32_t member : Members(static_cast<std::size_t>(g))) {
                 if (member <= 0xFFFF) list.push_back(static_cast<char16_t>(member));
             }
         }

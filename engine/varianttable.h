@@ -4,12 +4,15 @@
 // kVariantCodeBase + g. A code point listed in several groups belongs to the
 // first of them everywhere.
 //
-// Owned by CIndex, which reloads it on every Load. Lookups search one sorted
-// table of members built when the table is read: a few steps for any number
-// of groups, and a few allocations however many groups there are.
+// Owned by CIndex, which reloads it on every Load. The members of all groups
+// lie in one array, and lookups search one sorted table of members built
+// when the table is read: a few steps for any number of groups, and a few
+// allocations however many groups there are, since every command line search
+// pays for reading the table.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,7 +40,14 @@ class VariantTable {
     void Parse(std::string_view content);
     void Clear();
 
-    const std::vector<Group>& Groups() const { return m_groups; }
+    std::size_t GroupCount() const { return m_groupEnd.size(); }
+    // The members of group g (g < GroupCount()), in file order.
+    std::span<const std::uint32_t> Members(std::size_t g) const {
+        const std::uint32_t begin = g == 0 ? 0 : m_groupEnd[g - 1];
+        return std::span<const std::uint32_t>(m_members).subspan(begin, m_groupEnd[g] - begin);
+    }
+    // Every group as a list of its own, for comparisons.
+    std::vector<Group> Groups() const;
 
     // When codePoint belongs to a group, sets code to that group's index code
     // and returns true; otherwise returns false and leaves code alone.
@@ -61,7 +71,8 @@ class VariantTable {
         std::uint32_t codePoint;
         std::uint32_t group;
     };
-    std::vector<Group> m_groups;
+    std::vector<std::uint32_t> m_members;    // of every group, group after group
+    std::vector<std::uint32_t> m_groupEnd;   // per group, where its members end
     std::vector<Member> m_groupOfCodePoint;  // by code point, the first group of each
 };
 
