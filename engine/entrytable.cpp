@@ -21,6 +21,39 @@ std::uint32_t SeekPage(const std::uint32_t* pages, std::uint32_t size, std::uint
     return static_cast<std::uint32_t>(found - pages);
 }
 
+namespace {
+
+// Decodes the packed positions from p up to end (the first absolute, then
+// distances): returns the set of their residues modulo 64 and sets count to
+// their number. p stops at end, or past it when the last number runs over;
+// up to two bytes after end may be read. The number's length is chosen
+// without a branch: lengths mix at random, so a branch on them would be
+// mispredicted about every other number.
+std::uint64_t PositionResidues(const std::uint8_t*& p, const std::uint8_t* end,
+                               std::uint32_t& count) {
+    std::uint64_t position = 0;
+    std::uint64_t residues = 0;
+    std::uint32_t n = 0;
+    while (p < end) {
+        const std::uint32_t b0 = p[0];
+        const std::uint32_t b1 = p[1];
+        const std::uint32_t b2 = p[2];
+        const std::uint32_t two = b0 >= 0x80;
+        const std::uint32_t three = b0 >= 0xC0;
+        const std::uint32_t low = b0 & 0x3F;
+        std::uint32_t value = three ? (low << 16 | b1 << 8 | b2) : (low << 8 | b1);
+        value = two ? value : b0;
+        position += value;
+        residues |= std::uint64_t{1} << (position % 64);
+        p += 1 + two + three;
+        ++n;
+    }
+    count = n;
+    return residues;
+}
+
+}  // namespace
+
 void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::uint32_t lastPage,
                      EntryTable& table) {
     PostingsCursor cursor;
@@ -40,14 +73,27 @@ void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::ui
         }
         page += delta;
         const std::uint32_t location = cursor.Block() * kPostingsBlockSize + cursor.Offset();
-        std::int32_t remaining = static_cast<std::int32_t>(length);
         std::uint32_t count = 0;
-        std::uint64_t position = 0;
         std::uint64_t residues = 0;
-        while (remaining > 0 && !cursor.Damaged()) {
-            position += cursor.ReadPosition(remaining);
-            residues |= std::uint64_t{1} << (position % 64);
-            ++count;
+        if (cursor.InPlace() >= length + 2) {
+            // The whole entry, and the two bytes a number running past it
+            // could take, lie in this block: decode without bounds checks.
+            const std::uint8_t* p = cursor.Here();
+            const std::uint8_t* end = p + length;
+            residues = PositionResidues(p, end, count);
+            if (p != end) {
+                table.damaged = true;
+                break;
+            }
+            cursor.Advance(length);
+        } else {
+            std::int32_t remaining = static_cast<std::int32_t>(length);
+            std::uint64_t position = 0;
+            while (remaining > 0 && !cursor.Damaged()) {
+                position += cursor.ReadPosition(remaining);
+                residues |= std::uint64_t{1} << (position % 64);
+                ++count;
+            }
         }
         if (cursor.Damaged()) {
             table.damaged = true;

@@ -93,6 +93,12 @@ class PostingsCursor {
         if (m_p == m_end) EnterNextBlock();
     }
 
+    // The bytes readable in place from the next one on, before the cursor
+    // must move to another block, and moving over some of them.
+    std::uint32_t InPlace() const { return static_cast<std::uint32_t>(m_end - m_p); }
+    const std::uint8_t* Here() const { return m_p; }
+    void Advance(std::uint32_t bytes) { m_p += bytes; }
+
     bool Damaged() const { return m_damaged; }
     // Where the next byte comes from: the block and the offset in it (0 to
     // kPostingsBlockSize inclusive). Meaningless once damaged.

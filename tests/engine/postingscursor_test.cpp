@@ -133,11 +133,11 @@ TEST(PostingsCursorTest, PositionsCountDownTheEntryLength) {
 // at the first damaged entry.
 TEST(EntryTableTest, ListsEntriesAndStopsAtDamage) {
     // Entry at page 3: 4,095 positions one apart (one-byte numbers), crossing
-    // into block 1. Entry at page 5: positions 2 and 66 (a two-byte number),
-    // both 2 modulo 64.
+    // into block 1. Entry at page 5: positions 2, 66 (a two-byte number) and
+    // 65,602 (a three-byte one), all 2 modulo 64.
     std::vector<std::uint8_t> stream = {0x03, 0xFF, 0x0F};
     stream.insert(stream.end(), 4095, 0x01);
-    stream.insert(stream.end(), {0x02, 0x03, 0x00, 0x02, 0x80, 0x40});
+    stream.insert(stream.end(), {0x02, 0x06, 0x00, 0x02, 0x80, 0x40, 0xC1, 0x00, 0x00});
     Postings postings(2 * kB, {1, 0xFFFFFFFF});
     postings.Put(0, stream);
     EntryTable table;
@@ -150,8 +150,8 @@ TEST(EntryTableTest, ListsEntriesAndStopsAtDamage) {
     EXPECT_EQ(table.places[0].count, 4095u);
     EXPECT_EQ(table.places[0].residues, ~std::uint64_t{0});
     EXPECT_EQ(table.places[1].location, kB + 5);  // past 3 + 4,095 + 3 bytes
-    EXPECT_EQ(table.places[1].length, 3u);
-    EXPECT_EQ(table.places[1].count, 2u);
+    EXPECT_EQ(table.places[1].length, 6u);
+    EXPECT_EQ(table.places[1].count, 3u);
     EXPECT_EQ(table.places[1].residues, std::uint64_t{1} << 2);
 
     struct Case {
@@ -162,6 +162,10 @@ TEST(EntryTableTest, ListsEntriesAndStopsAtDamage) {
     };
     const std::vector<Case> cases = {
         {"last number runs past its entry", {0x01, 0x02, 0x00, 0x01, 0x81, 0x00}, 1, {}},
+        {"three-byte number runs past its entry",
+         {0x01, 0x02, 0x00, 0x01, 0xC1, 0x00, 0x00},
+         1,
+         {}},
         {"good entry, then a bad one",
          {0x01, 0x01, 0x00, 0x05, 0x01, 0x02, 0x00, 0x01, 0x81, 0x00},
          2,
