@@ -54,8 +54,15 @@ std::uint64_t PositionResidues(const std::uint8_t*& p, const std::uint8_t* end,
 
 }  // namespace
 
-void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::uint32_t lastPage,
-                     EntryTable& table) {
+namespace {
+
+// Walks the stream that starts at byte 0 of firstBlock and ends with the
+// entry of lastPage, and appends to table the entries whose page wanted
+// accepts (asked in ascending page order), with their positions decoded.
+// Entries it does not want are stepped over by their byte length.
+template <typename Wanted>
+void WalkEntries(const PostingsView& view, std::uint32_t firstBlock, std::uint32_t lastPage,
+                 Wanted wanted, EntryTable& table) {
     PostingsCursor cursor;
     cursor.Open(view, firstBlock);
     std::uint32_t page = 0;
@@ -72,6 +79,15 @@ void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::ui
             break;
         }
         page += delta;
+        if (!wanted(page)) {
+            cursor.SkipRestOfEntry(length);
+            if (cursor.Damaged()) {
+                table.damaged = true;
+                break;
+            }
+            if (page == lastPage) break;
+            continue;
+        }
         const std::uint32_t location = cursor.Block() * kPostingsBlockSize + cursor.Offset();
         std::uint32_t count = 0;
         std::uint64_t residues = 0;
@@ -104,6 +120,35 @@ void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::ui
                                    static_cast<std::uint16_t>(count), residues});
         if (page == lastPage) break;
     }
+}
+
+}  // namespace
+
+void BuildPartialEntryTable(const PostingsView& view, std::uint32_t firstBlock,
+                            std::uint32_t lastPage, std::span<const std::uint32_t> wanted,
+                            EntryTable& table) {
+    // The arrays keep their memory for the next partial table.
+    table.ownPages.clear();
+    table.ownPlaces.clear();
+    table.damaged = false;
+    std::size_t next = 0;
+    WalkEntries(
+        view, firstBlock, lastPage,
+        [&](std::uint32_t page) {
+            while (next < wanted.size() && wanted[next] < page) ++next;
+            return next < wanted.size() && wanted[next] == page;
+        },
+        table);
+    table.pages = table.ownPages;
+    table.places = table.ownPlaces;
+    table.bits = {};
+    table.ranks = {};
+}
+
+void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::uint32_t lastPage,
+                     EntryTable& table) {
+    WalkEntries(
+        view, firstBlock, lastPage, [](std::uint32_t) { return true; }, table);
     std::vector<std::uint32_t>& pages = table.ownPages;
     if (pages.size() >= 64 &&
         pages.size() * EntryTable::kDenseRatio >= std::size_t{pages.back()} + 1) {
@@ -130,6 +175,15 @@ void EntryTables::Clear() {
     m_built.clear();
     m_keptBytes = 0;
 }
+
+const EntryTable* EntryTables::Kept(int code) {
+    const auto it = m_slots.find(code);
+    if (it == m_slots.end() || !it->second.table) return nullptr;
+    it->second.lastUse = m_round;
+    return it->second.table.get();
+}
+
+bool EntryTables::FirstAsk(int code) { return m_slots.try_emplace(code).second; }
 
 const EntryTable& EntryTables::For(int code, std::uint32_t firstBlock, std::uint32_t lastPage,
                                    const PostingsView& view) {

@@ -132,6 +132,14 @@ class EntryTables {
                                    : std::span<const std::uint32_t>{};
     }
     void Clear();
+    // The table of code when it is built or mapped already, else null; valid
+    // as For()'s reference is.
+    const EntryTable* Kept(int code);
+    // True only the first time code is asked since Clear() (by this or by
+    // For()): a search that needs a few pages of a code it has never met
+    // reads just those (BuildPartialEntryTable), and builds the whole table
+    // when the code comes back, so that only repeated use pays for it.
+    bool FirstAsk(int code);
     // The table of code, built on first use. The reference stays valid until
     // the next Trim() or Clear().
     const EntryTable& For(int code, std::uint32_t firstBlock, std::uint32_t lastPage,
@@ -165,5 +173,14 @@ class EntryTables {
 // with the entry of lastPage.
 void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::uint32_t lastPage,
                      EntryTable& table);
+
+// The same table limited to the pages of wanted (ascending), without a
+// bitmap. Every entry's header is read, so a break in the stream or its chain
+// ends the table as it ends the whole one; positions are decoded, and checked,
+// only on the wanted pages, which costs a fraction of the whole table when
+// few are wanted. The table's own arrays are reused.
+void BuildPartialEntryTable(const PostingsView& view, std::uint32_t firstBlock,
+                            std::uint32_t lastPage, std::span<const std::uint32_t> wanted,
+                            EntryTable& table);
 
 }  // namespace engine

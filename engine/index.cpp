@@ -332,11 +332,14 @@ int CIndex::RunQuery(std::u16string& query, bool isAnd, bool countHits, bool use
 std::int64_t CIndex::RunAndTerms(bool countHits, bool useVariants) {
     // The cost of a term is the number of pages of its rarest character: no
     // page outside them can hold the term. A term without cursor costs 0 and
-    // empties the result at once.
+    // empties the result at once. A code's pages are counted by its table
+    // when that is at hand, else by the header's count (table C), so that
+    // ordering the terms builds no table; only a count of 0, which a writer
+    // may leave there, makes it build one. A lone term needs no order.
     const PostingsTables tables = Tables();
     for (DistinctTerm& term : m_terms) {
         term.cost = 0;
-        if (!m_loaded ||
+        if (!m_loaded || m_terms.size() == 1 ||
             BuildTermPlan(term.text, useVariants, m_variants, m_plan) != PlanStatus::Ok)
             continue;
         std::uint64_t cost = m_plan.cursorCount > 0 ? UINT64_MAX : 0;
@@ -346,9 +349,14 @@ std::int64_t CIndex::RunAndTerms(bool countHits, bool useVariants) {
                 cost = 0;
                 break;
             }
-            const EntryTable& table = m_entryTables.For(code, tables.firstBlock[code],
-                                                        tables.lastPage[code], tables.view);
-            cost = std::min<std::uint64_t>(cost, table.pages.size());
+            const EntryTable* kept = m_entryTables.Kept(code);
+            std::uint64_t pages = kept != nullptr ? kept->pages.size() : m_auxLongs[code];
+            if (pages == 0) {
+                pages = m_entryTables
+                            .For(code, tables.firstBlock[code], tables.lastPage[code], tables.view)
+                            .pages.size();
+            }
+            cost = std::min<std::uint64_t>(cost, pages);
         }
         term.cost = cost;
     }

@@ -30,15 +30,39 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         // A variant group beyond the tables has no postings either.
         if (code < 0 || code >= kCodeCount || tables.firstBlock[code] == kNoPostings) return false;
     }
+    // The lists that limit the run before any table is read: within and the
+    // pairs' page lists. A code met for the first time is then read only on
+    // the pages of the shortest, when that is short.
+    int lanes = n;
+    if (within != nullptr) {
+        m_lanes[lanes++] = {within->data(), static_cast<std::uint32_t>(within->size()), 0, nullptr};
+    }
+    lanes = AddPairLanes(plan, *tables.entries, lanes);
+    const Lane* limit = nullptr;
+    for (int i = n; i < lanes; ++i) {
+        if (limit == nullptr || m_lanes[i].size < limit->size) limit = &m_lanes[i];
+    }
+    if (limit != nullptr && limit->size > kMaxPartialPages) limit = nullptr;
     bool damaged = false;
     for (int i = 0; i < n; ++i) {
         const int code = plan.code[i];
-        const EntryTable& table =
-            tables.entries->For(code, tables.firstBlock[code], tables.lastPage[code], tables.view);
-        damaged = damaged || table.damaged;
-        m_cursors[i].table = &table;
-        m_lanes[i] = {table.pages.data(), static_cast<std::uint32_t>(table.pages.size()), 0,
-                      table.bits.empty() ? nullptr : &table};
+        const EntryTable* table = tables.entries->Kept(code);
+        for (int j = 0; j < i && table == nullptr; ++j) {
+            if (plan.code[j] == code) table = m_cursors[j].table;
+        }
+        if (table == nullptr && limit != nullptr && tables.entries->FirstAsk(code)) {
+            BuildPartialEntryTable(tables.view, tables.firstBlock[code], tables.lastPage[code],
+                                   {limit->pages, limit->size}, m_partial[i]);
+            table = &m_partial[i];
+        }
+        if (table == nullptr) {
+            table = &tables.entries->For(code, tables.firstBlock[code], tables.lastPage[code],
+                                         tables.view);
+        }
+        damaged = damaged || table->damaged;
+        m_cursors[i].table = table;
+        m_lanes[i] = {table->pages.data(), static_cast<std::uint32_t>(table->pages.size()), 0,
+                      table->bits.empty() ? nullptr : table};
     }
     // Pages beyond a break in a code's postings are missing from the result.
     m_damaged = damaged;
@@ -61,11 +85,6 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         return true;
     }
 
-    int lanes = n;
-    if (within != nullptr) {
-        m_lanes[lanes++] = {within->data(), static_cast<std::uint32_t>(within->size()), 0, nullptr};
-    }
-    lanes = AddPairLanes(plan, *tables.entries, lanes);
     // The shortest lane leads: only its pages can hold the term. The others
     // are asked rarest first, a lane with a page bitmap in constant time,
     // any other by searching forward in its pages.

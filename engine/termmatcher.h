@@ -82,6 +82,12 @@ class TermMatcher {
     // MatchPage for one cursor, an asterisk, one cursor.
     std::uint32_t MatchStarPair(bool countHits);
 
+    // A code met for the first time is read only on the pages of a limiting
+    // list up to this long (see EntryTables::FirstAsk); its table for the
+    // run lives here.
+    static constexpr std::uint32_t kMaxPartialPages = 4096;
+    EntryTable m_partial[kMaxCursors];
+
     Cursor m_cursors[kMaxCursors];
     // Pair page lists that may join a run as lanes of their own.
     static constexpr int kMaxPairLanes = 4;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "engine/entrytable.h"
@@ -181,6 +183,66 @@ TEST(EntryTableTest, ListsEntriesAndStopsAtDamage) {
         BuildEntryTable(damaged.view, 0, c.lastPage, t);
         EXPECT_TRUE(t.damaged) << c.name;
         EXPECT_EQ(t.ownPages, c.pages) << c.name;
+    }
+}
+
+// A table limited to some pages holds exactly the whole table's entries on
+// those pages, and a break in the stream's framing ends it as it ends the
+// whole one. A number running past a skipped entry is not seen: the matcher
+// never reads that entry.
+TEST(EntryTableTest, PartialTableIsTheWholeOneOnTheWantedPages) {
+    // Pages 1, 2, 4, 7 (the last), with 1, 2, 1 and 3 positions.
+    const std::vector<std::uint8_t> stream = {0x01, 0x01, 0x00, 0x05, 0x01, 0x02, 0x00,
+                                              0x03, 0x40, 0x02, 0x01, 0x00, 0x3F, 0x03,
+                                              0x04, 0x00, 0x01, 0x80, 0x40, 0x02};
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        std::uint32_t lastPage;
+        std::vector<std::uint32_t> wanted;
+        std::vector<std::uint32_t> pages;
+        bool damaged;
+    };
+    const std::vector<Case> cases = {
+        {"some pages", stream, 7, {2, 7}, {2, 7}, false},
+        {"pages the code is not on", stream, 7, {0, 3, 4, 9}, {4}, false},
+        {"every page", stream, 7, {1, 2, 4, 7}, {1, 2, 4, 7}, false},
+        {"none", stream, 7, {}, {}, false},
+        {"the stream ends early", {0x01, 0x01, 0x00, 0x05}, 3, {1, 3}, {1}, true},
+        {"pages not ascending after a wanted one",
+         {0x01, 0x01, 0x00, 0x05, 0x00, 0x01, 0x00, 0x05},
+         2,
+         {1, 2},
+         {1},
+         true},
+        {"a number runs past a skipped entry",
+         {0x01, 0x01, 0x00, 0x81, 0x01, 0x01, 0x00, 0x05},
+         2,
+         {2},
+         {2},
+         false},
+    };
+    for (const Case& c : cases) {
+        Postings postings(kB, {0xFFFFFFFF});
+        postings.Put(0, c.bytes);
+        EntryTable whole;
+        BuildEntryTable(postings.view, 0, c.lastPage, whole);
+        EntryTable partial;
+        partial.ownPages = {99};  // reused arrays start afresh
+        BuildPartialEntryTable(postings.view, 0, c.lastPage, c.wanted, partial);
+        EXPECT_EQ(std::vector<std::uint32_t>(partial.pages.begin(), partial.pages.end()), c.pages)
+            << c.name;
+        EXPECT_EQ(partial.damaged, c.damaged) << c.name;
+        EXPECT_TRUE(partial.bits.empty()) << c.name;
+        for (std::size_t k = 0; k < partial.pages.size(); ++k) {
+            const auto at = std::find(whole.pages.begin(), whole.pages.end(), partial.pages[k]);
+            if (at == whole.pages.end()) continue;  // beyond the whole table's damage
+            const EntryPlace& a = whole.places[static_cast<std::size_t>(at - whole.pages.begin())];
+            const EntryPlace& b = partial.places[k];
+            EXPECT_EQ(std::tie(a.location, a.length, a.count, a.residues),
+                      std::tie(b.location, b.length, b.count, b.residues))
+                << c.name << " page " << partial.pages[k];
+        }
     }
 }
 
