@@ -33,9 +33,19 @@ std::uint64_t HashBytes(const void* data, std::size_t size, std::uint64_t seed) 
     std::uint64_t lane[4] = {seed ^ 0x243F6A8885A308D3ull, seed ^ 0x13198A2E03707344ull,
                              seed ^ 0xA4093822299F31D0ull, seed ^ 0x082EFA98EC4E6C89ull};
     std::size_t i = 0;
+    // The lanes in locals of their own: kept in the array, the compiler
+    // stored and reloaded them every word.
+    std::uint64_t l0 = lane[0], l1 = lane[1], l2 = lane[2], l3 = lane[3];
     for (; i + 32 <= size; i += 32) {
-        for (int k = 0; k < 4; ++k) lane[k] = Mix(lane[k] ^ Load64(p + i + 8 * k));
+        l0 = Mix(l0 ^ Load64(p + i));
+        l1 = Mix(l1 ^ Load64(p + i + 8));
+        l2 = Mix(l2 ^ Load64(p + i + 16));
+        l3 = Mix(l3 ^ Load64(p + i + 24));
     }
+    lane[0] = l0;
+    lane[1] = l1;
+    lane[2] = l2;
+    lane[3] = l3;
     for (int k = 0; i + 8 <= size; i += 8, ++k) lane[k] = Mix(lane[k] ^ Load64(p + i));
     std::uint64_t tail = 0;
     if (size > i) std::memcpy(&tail, p + i, size - i);  // p may be null when size is 0
