@@ -168,6 +168,7 @@ PostingsTables CIndex::Tables() const {
     if (!m_loaded) return tables;
     tables.firstBlock = m_firstBlock.data();
     tables.lastPage = m_lastPage.data();
+    tables.pageCount = m_auxLongs.data();
     tables.view.bytes = m_postings.Data();
     tables.view.size = static_cast<std::size_t>(m_postings.Size());
     tables.view.nextBlock = m_nextBlock.data();

@@ -164,7 +164,7 @@ class CIndex {
     // touches only the entries of its characters.
     MappedFile m_header;
     std::span<const std::uint32_t> m_nextBlock;   // table E, indexed by block number
-    std::span<const std::uint32_t> m_auxLongs;    // table C: orders AND terms, nothing more
+    std::span<const std::uint32_t> m_auxLongs;    // table C: steers the search, never its result
     std::span<const std::uint16_t> m_auxWords;    // table B, kept, not consulted
     std::span<const std::uint32_t> m_firstBlock;  // table A, indexed by code
     std::span<const std::uint32_t> m_lastPage;    // table D, indexed by code

@@ -42,7 +42,7 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
     for (int i = n; i < lanes; ++i) {
         if (limit == nullptr || m_lanes[i].size < limit->size) limit = &m_lanes[i];
     }
-    if (limit != nullptr && limit->size > kMaxPartialPages) limit = nullptr;
+
     bool damaged = false;
     for (int i = 0; i < n; ++i) {
         const int code = plan.code[i];
@@ -50,7 +50,12 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         for (int j = 0; j < i && table == nullptr; ++j) {
             if (plan.code[j] == code) table = m_cursors[j].table;
         }
-        if (table == nullptr && limit != nullptr && tables.entries->FirstAsk(code)) {
+        const bool shortLimit =
+            limit != nullptr &&
+            (limit->size <= kMaxPartialPages ||
+             (tables.pageCount != nullptr &&
+              std::uint64_t{limit->size} * kPartialShare <= tables.pageCount[code]));
+        if (table == nullptr && shortLimit && tables.entries->FirstAsk(code)) {
             BuildPartialEntryTable(tables.view, tables.firstBlock[code], tables.lastPage[code],
                                    {limit->pages, limit->size}, m_partial[i]);
             table = &m_partial[i];

@@ -24,6 +24,9 @@ namespace engine {
 struct PostingsTables {
     const std::uint32_t* firstBlock = nullptr;  // table A, kCodeCount entries
     const std::uint32_t* lastPage = nullptr;    // table D, kCodeCount entries
+    // Table C (pages per code; informative, may be 0), kCodeCount entries or
+    // null: it only steers how a code is read, never what is found.
+    const std::uint32_t* pageCount = nullptr;
     PostingsView view;
     EntryTables* entries = nullptr;  // the codes' entry tables, built on first use
 };
@@ -83,9 +86,11 @@ class TermMatcher {
     std::uint32_t MatchStarPair(bool countHits);
 
     // A code met for the first time is read only on the pages of a limiting
-    // list up to this long (see EntryTables::FirstAsk); its table for the
-    // run lives here.
+    // list (see EntryTables::FirstAsk) when the list is up to this long or
+    // names at most a quarter of the code's pages; its table for the run
+    // lives here.
     static constexpr std::uint32_t kMaxPartialPages = 4096;
+    static constexpr std::uint32_t kPartialShare = 4;
     EntryTable m_partial[kMaxCursors];
 
     Cursor m_cursors[kMaxCursors];
