@@ -140,6 +140,10 @@ class CIndex {
     // and the sizes and header checksum it must name. Results are the same
     // either way.
     AcceleratorState AcceleratorStatus();
+    // Runs the accelerator's checks that wait for its first use now, e.g.
+    // right after a load that a user does not wait for, so that the first
+    // search does not pay for them.
+    void CheckAcceleratorNow() { AcceleratorStatus(); }
     IndexIdentity Identity() const;
     // Once per load, and once more if the file turns out stale or damaged at
     // its first use: a message that the searches run without the

@@ -77,6 +77,8 @@ CLeftForm::CLeftForm(Services services, QWidget* parent)
     if (!m_index.Load(m_folder, kIndexBaseName, engine::Full)) {
         Notify(kDataOpenFailedMessage);
     }
+    // The window opens before anyone searches: the checks are best paid now.
+    m_index.CheckAcceleratorNow();
     BuildControls();
 }
 
@@ -362,6 +364,7 @@ void CLeftForm::OnResultPageEdited() {
 void CLeftForm::ReloadIndex(int scope, int textLayer) {
     m_index.Unload();
     if (!m_index.Load(m_folder, kIndexBaseName, scope)) Notify(kDataOpenFailedMessage);
+    m_index.CheckAcceleratorNow();
     m_textLayer = textLayer;
     emit stateChanged();
 }

@@ -9,9 +9,9 @@
 // off on the whole-text index. For each query one line goes to stdout:
 //   ID  first_ms  warm_median_ms  pages  hits  chain_bytes  floor_ms
 // first_ms: the query's first run in a fresh process (a forked child that
-// loads the index and runs only that query: no per-character tables built
-// yet; the page cache is whatever the machine holds; -1 with --no-fresh,
-// which skips them, e.g. under a profiler). warm_median_ms: the
+// loads the index, checks its accelerator as the reader window does at start,
+// and runs only that query: no per-character tables built yet; the page cache is whatever the
+// machine holds; -1 with --no-fresh, which skips them, e.g. under a profiler). warm_median_ms: the
 // median of N runs after one warm-up in this process. first_cpu_ms (last
 // column): the CPU time of that first run, which a machine shared with other
 // jobs inflates less than the wall time. chain_bytes: the bytes
@@ -259,6 +259,8 @@ int main(int argc, char** argv) {
             engine::CIndex index;
             double ms[2] = {-1, -1};
             if (index.Load(dataDir, "Index", engine::Full)) {
+                // As the reader window does at start, before anyone searches.
+                index.CheckAcceleratorNow();
                 const double cpu = CpuMs();
                 const auto start = Clock::now();
                 Run(index, queries[i]);
