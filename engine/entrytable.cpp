@@ -146,7 +146,15 @@ void BuildPartialEntryTable(const PostingsView& view, std::uint32_t firstBlock,
 }
 
 void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::uint32_t lastPage,
-                     EntryTable& table) {
+                     EntryTable& table, std::uint32_t expectedPages) {
+    // Growing the arrays entry by entry copied them a dozen times over. A
+    // stream has at most one entry per page up to its last, and an index at
+    // most kMaxRecords pages, whatever a damaged header says.
+    constexpr std::size_t kMaxRecords = std::size_t{1} << 22;
+    const std::size_t expected =
+        std::min({std::size_t{expectedPages}, std::size_t{lastPage} + 1, kMaxRecords});
+    table.ownPages.reserve(expected);
+    table.ownPlaces.reserve(expected);
     WalkEntries(
         view, firstBlock, lastPage, [](std::uint32_t) { return true; }, table);
     std::vector<std::uint32_t>& pages = table.ownPages;
@@ -186,13 +194,13 @@ const EntryTable* EntryTables::Kept(int code) {
 bool EntryTables::FirstAsk(int code) { return m_slots.try_emplace(code).second; }
 
 const EntryTable& EntryTables::For(int code, std::uint32_t firstBlock, std::uint32_t lastPage,
-                                   const PostingsView& view) {
+                                   const PostingsView& view, std::uint32_t expectedPages) {
     Slot& slot = m_slots[code];
     slot.lastUse = m_round;
     if (!slot.table) {
         slot.table = std::make_unique<EntryTable>();
         if (m_source == nullptr || !m_source->Fill(code, lastPage, *slot.table))
-            BuildEntryTable(view, firstBlock, lastPage, *slot.table);
+            BuildEntryTable(view, firstBlock, lastPage, *slot.table, expectedPages);
         m_built.push_back(code);
         m_keptBytes += slot.table->Bytes();
     }

@@ -142,8 +142,10 @@ class EntryTables {
     bool FirstAsk(int code);
     // The table of code, built on first use. The reference stays valid until
     // the next Trim() or Clear().
+    // expectedPages, when not 0, is how many entries the code is said to
+    // have (the header's count): only the first allocation depends on it.
     const EntryTable& For(int code, std::uint32_t firstBlock, std::uint32_t lastPage,
-                          const PostingsView& view);
+                          const PostingsView& view, std::uint32_t expectedPages = 0);
     // Drops least recently used tables until the kept ones fit the budget;
     // tables used since the previous Trim() stay.
     void Trim() { TrimTo(m_budget); }
@@ -172,7 +174,7 @@ class EntryTables {
 // Builds the table of the stream that starts at byte 0 of firstBlock and ends
 // with the entry of lastPage.
 void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::uint32_t lastPage,
-                     EntryTable& table);
+                     EntryTable& table, std::uint32_t expectedPages = 0);
 
 // The same table limited to the pages of wanted (ascending), without a
 // bitmap. Every entry's header is read, so a break in the stream or its chain

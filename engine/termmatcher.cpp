@@ -62,7 +62,8 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         }
         if (table == nullptr) {
             table = &tables.entries->For(code, tables.firstBlock[code], tables.lastPage[code],
-                                         tables.view);
+                                         tables.view,
+                                         tables.pageCount != nullptr ? tables.pageCount[code] : 0);
         }
         damaged = damaged || table->damaged;
         m_cursors[i].table = table;
