@@ -50,21 +50,26 @@ ConversionResult Utf16ToCodePoints(const char16_t*& source, const char16_t* sour
 }
 
 void AppendUtf8(char32_t cp, std::string& target) {
+    // One append of the whole sequence: byte by byte, every byte paid for a
+    // capacity check.
+    char bytes[4];
+    std::size_t n = 0;
     if (cp < 0x80) {
-        target.push_back(static_cast<char>(cp));
+        bytes[n++] = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        target.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        bytes[n++] = static_cast<char>(0xC0 | (cp >> 6));
+        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        target.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        target.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        bytes[n++] = static_cast<char>(0xE0 | (cp >> 12));
+        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        target.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        target.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        target.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        bytes[n++] = static_cast<char>(0xF0 | (cp >> 18));
+        bytes[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    target.append(bytes, n);
 }
 
 ConversionResult Utf16ToUtf8(std::u16string_view source, std::string& target, bool lenient) {

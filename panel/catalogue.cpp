@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace panel {
@@ -146,7 +147,7 @@ CatalogueLoadResult Catalogue::LoadRecords(std::string_view bytes) {
     for (std::size_t i = 0; i < whole; ++i) {
         CatalogueRecord record;
         const std::string_view piece = bytes.substr(i * kCatalogueRecordSize, kCatalogueRecordSize);
-        std::copy(piece.begin(), piece.end(), record.bytes.begin());
+        std::memcpy(record.bytes.data(), piece.data(), kCatalogueRecordSize);
         AddRecord(record);
     }
     IndexChildRanges(*m_rootNode);

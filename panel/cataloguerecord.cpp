@@ -100,14 +100,16 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 }
 
 std::string CatalogueRecord::Name() const {
-    std::u16string units;
-    for (std::size_t i = 0; i < kCatalogueNameUnits; ++i) {
-        const char16_t unit = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-        if (unit == 0) break;
-        units += unit;
+    // Every catalogue record's name is converted when the catalogue loads.
+    char16_t units[kCatalogueNameUnits];
+    std::size_t n = 0;
+    for (; n < kCatalogueNameUnits; ++n) {
+        units[n] = static_cast<char16_t>(bytes[2 * n] | bytes[2 * n + 1] << 8);
+        if (units[n] == 0) break;
     }
     std::string name;
-    AppendUtf16AsUtf8(units, name);
+    name.reserve(3 * n);
+    AppendUtf16AsUtf8(std::u16string_view(units, n), name);
     return name;
 }
 
