@@ -52,10 +52,6 @@ std::uint64_t PositionResidues(const std::uint8_t*& p, const std::uint8_t* end,
     return residues;
 }
 
-}  // namespace
-
-namespace {
-
 // Walks the stream that starts at byte 0 of firstBlock and ends with the
 // entry of lastPage, and appends to table the entries whose page wanted
 // accepts (asked in ascending page order), with their positions decoded.

@@ -50,11 +50,10 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         for (int j = 0; j < i && table == nullptr; ++j) {
             if (plan.code[j] == code) table = m_cursors[j].table;
         }
+        const std::uint32_t pageCount = tables.pageCount != nullptr ? tables.pageCount[code] : 0;
         const bool shortLimit =
-            limit != nullptr &&
-            (limit->size <= kMaxPartialPages ||
-             (tables.pageCount != nullptr &&
-              std::uint64_t{limit->size} * kPartialShare <= tables.pageCount[code]));
+            limit != nullptr && (limit->size <= kMaxPartialPages ||
+                                 std::uint64_t{limit->size} * kPartialShare <= pageCount);
         if (table == nullptr && shortLimit && tables.entries->FirstAsk(code)) {
             BuildPartialEntryTable(tables.view, tables.firstBlock[code], tables.lastPage[code],
                                    {limit->pages, limit->size}, m_partial[i]);
@@ -62,8 +61,7 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         }
         if (table == nullptr) {
             table = &tables.entries->For(code, tables.firstBlock[code], tables.lastPage[code],
-                                         tables.view,
-                                         tables.pageCount != nullptr ? tables.pageCount[code] : 0);
+                                         tables.view, pageCount);
         }
         damaged = damaged || table->damaged;
         m_cursors[i].table = table;

@@ -49,6 +49,12 @@ std::size_t Count(const std::string& text, const std::string& what) {
     return n;
 }
 
+// orvale-cli with args on the corpus folder.
+RunResult Search(const std::string& corpus, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--data", corpus});
+    return RunProgram(CliExe(), args);
+}
+
 TEST(AcceleratorFiles, LeftOutAddedLaterAndSameResults) {
     TempDir dir;
     WriteFile(dir / "source.jsonl", Source());
@@ -64,9 +70,8 @@ TEST(AcceleratorFiles, LeftOutAddedLaterAndSameResults) {
         {"search", "--raw", "甲"},
         {"search", "--raw", "--scope", "main", "丙乙丁"}};
     std::vector<std::string> plain;
-    for (std::vector<std::string> args : searches) {
-        args.insert(args.begin(), {"--data", corpus});
-        const RunResult run = RunProgram(CliExe(), args);
+    for (const std::vector<std::string>& args : searches) {
+        const RunResult run = Search(corpus, args);
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(Count(run.err, kWithout), 1u) << run.err;
         plain.push_back(run.out);
@@ -79,9 +84,7 @@ TEST(AcceleratorFiles, LeftOutAddedLaterAndSameResults) {
     for (const char* file : {"Index-idx.acc", "Index_content-idx.acc", "Index_desc-idx.acc"})
         EXPECT_TRUE(std::count(names.begin(), names.end(), file) == 1) << file;
     for (std::size_t k = 0; k < searches.size(); ++k) {
-        std::vector<std::string> args = searches[k];
-        args.insert(args.begin(), {"--data", corpus});
-        const RunResult run = RunProgram(CliExe(), args);
+        const RunResult run = Search(corpus, searches[k]);
         EXPECT_EQ(run.out, plain[k]);
         EXPECT_EQ(Count(run.err, kWithout), 0u) << run.err;
     }
@@ -93,7 +96,7 @@ TEST(AcceleratorFiles, LeftOutAddedLaterAndSameResults) {
          {intact.substr(0, intact.size() / 2), intact.substr(0, intact.size() - 8) + "12345678",
           std::string(intact.size(), 'x')}) {
         WriteFile(acc, spoilt);
-        const RunResult run = RunProgram(CliExe(), {"--data", corpus, "search", "--raw", "甲乙"});
+        const RunResult run = Search(corpus, {"search", "--raw", "甲乙"});
         EXPECT_EQ(run.out, plain[0]);
         EXPECT_EQ(Count(run.err, kWithout), 1u) << run.err;
     }
@@ -115,9 +118,8 @@ TEST(AcceleratorFiles, StaleFileOfTheSameSizesIsFoundAtItsFirstUse) {
     const std::vector<std::vector<std::string>> searches = {{"search", "--raw", "戊"},
                                                             {"search", "--raw", "甲乙"}};
     std::vector<std::string> expected;
-    for (std::vector<std::string> args : searches) {
-        args.insert(args.begin(), {"--data", corpus});
-        const RunResult run = RunProgram(CliExe(), args);
+    for (const std::vector<std::string>& args : searches) {
+        const RunResult run = Search(corpus, args);
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(Count(run.err, kWithout), 0u) << run.err;
         expected.push_back(run.out);
@@ -137,9 +139,7 @@ TEST(AcceleratorFiles, StaleFileOfTheSameSizesIsFoundAtItsFirstUse) {
 
     const std::vector<std::size_t> notices = {0, 1};
     for (std::size_t k = 0; k < searches.size(); ++k) {
-        std::vector<std::string> args = searches[k];
-        args.insert(args.begin(), {"--data", corpus});
-        const RunResult run = RunProgram(CliExe(), args);
+        const RunResult run = Search(corpus, searches[k]);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, expected[k]);
         EXPECT_EQ(Count(run.err, "別の索引"), notices[k]) << run.err;
