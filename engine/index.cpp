@@ -436,7 +436,14 @@ int CIndex::RunTerm(std::u16string_view term, MergeMode mode, bool countHits, bo
         m_hits.Adopt(m_termPages, m_termCounts, countHits);
         return m_hits.m_hitPageCount;
     }
-    m_hits.Merge(mode, m_termPages, m_termCounts, countHits);
+    // The first term's pages become the list as they are: the arrays change
+    // hands instead of being copied, which in a fresh process would also
+    // touch as much new memory again.
+    if (mode == Replace) {
+        m_hits.Adopt(m_termPages, m_termCounts, countHits);
+    } else {
+        m_hits.Merge(mode, m_termPages, m_termCounts, countHits);
+    }
     return m_hits.m_hitPageCount;
 }
 

@@ -12,15 +12,17 @@
 // loads the index, checks its accelerator as the reader window does at start,
 // and runs only that query: no per-character tables built yet; the page cache is whatever the
 // machine holds; -1 with --no-fresh, which skips them, e.g. under a profiler). warm_median_ms: the
-// median of N runs after one warm-up in this process. first_cpu_ms (last
-// column): the CPU time of that first run, which a machine shared with other
-// jobs inflates less than the wall time. chain_bytes: the bytes
+// median of N runs after one warm-up in this process. first_cpu_ms: the
+// CPU time of that first run, which a machine shared with other
+// jobs inflates less than the wall time; first_faults (after it): the page
+// faults of that first run, mapped file pages and fresh heap pages alike. chain_bytes: the bytes
 // of the postings streams of the query's characters (one stream per
 // character of every term), floor_ms: the median time to sum that many bytes
 // from memory (caches evicted first), the least any reader of those streams must spend.
 // --pages writes "ID<TAB>sorted record indexes" for the agreement check.
 // --startup times Load of the whole-text index and the catalogue load and
 // prints the resident memory afterwards.
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -195,6 +197,12 @@ double CpuMs() {
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
+long PageFaults() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt + usage.ru_majflt;
+}
+
 long ResidentKiB() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -250,6 +258,7 @@ int main(int argc, char** argv) {
     // First runs, each in a fresh process.
     std::vector<double> firstMs(queries.size(), -1);
     std::vector<double> firstCpuMs(queries.size(), -1);
+    std::vector<double> firstFaults(queries.size(), -1);
     for (std::size_t i = 0; fresh && i < queries.size(); ++i) {
         int fds[2];
         if (pipe(fds) != 0) return 1;
@@ -257,24 +266,27 @@ int main(int argc, char** argv) {
         if (child == 0) {
             close(fds[0]);
             engine::CIndex index;
-            double ms[2] = {-1, -1};
+            double ms[3] = {-1, -1, -1};
             if (index.Load(dataDir, "Index", engine::Full)) {
                 // As the reader window does at start, before anyone searches.
                 index.CheckAcceleratorNow();
+                const long faults = PageFaults();
                 const double cpu = CpuMs();
                 const auto start = Clock::now();
                 Run(index, queries[i]);
                 ms[0] = MsSince(start);
                 ms[1] = CpuMs() - cpu;
+                ms[2] = static_cast<double>(PageFaults() - faults);
             }
             if (write(fds[1], ms, sizeof ms) != sizeof ms) _exit(1);
             _exit(0);
         }
         close(fds[1]);
-        double ms[2] = {-1, -1};
+        double ms[3] = {-1, -1, -1};
         if (read(fds[0], ms, sizeof ms) == sizeof ms) {
             firstMs[i] = ms[0];
             firstCpuMs[i] = ms[1];
+            firstFaults[i] = ms[2];
         }
         close(fds[0]);
         int status = 0;
@@ -299,7 +311,8 @@ int main(int argc, char** argv) {
 
     std::ofstream pagesOut;
     if (!pagesPath.empty()) pagesOut.open(pagesPath);
-    std::printf("id\tfirst_ms\twarm_ms\tpages\thits\tchain_bytes\tfloor_ms\tfirst_cpu_ms\n");
+    std::printf(
+        "id\tfirst_ms\twarm_ms\tpages\thits\tchain_bytes\tfloor_ms\tfirst_cpu_ms\tfirst_faults\n");
     for (std::size_t i = 0; i < queries.size(); ++i) {
         const Query& q = queries[i];
         Run(index, q);  // warm-up: builds what the engine keeps between searches
@@ -312,10 +325,10 @@ int main(int argc, char** argv) {
         const auto& pages = index.GetHitPages();
         const auto& counts = index.GetHitCounts();
         const std::uint64_t hits = std::accumulate(counts.begin(), counts.end(), std::uint64_t{0});
-        std::printf("%s\t%.4f\t%.4f\t%zu\t%llu\t%llu\t%.4f\t%.4f\n", q.id.c_str(), firstMs[i],
+        std::printf("%s\t%.4f\t%.4f\t%zu\t%llu\t%llu\t%.4f\t%.4f\t%.0f\n", q.id.c_str(), firstMs[i],
                     Median(times), pages.size(), static_cast<unsigned long long>(hits),
                     static_cast<unsigned long long>(chainBytes[i]),
-                    FloorMs(buffer, evict, chainBytes[i]), firstCpuMs[i]);
+                    FloorMs(buffer, evict, chainBytes[i]), firstCpuMs[i], firstFaults[i]);
         std::fflush(stdout);
         if (pagesOut) {
             std::vector<std::uint32_t> sorted(pages.begin(), pages.end());
