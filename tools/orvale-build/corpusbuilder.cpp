@@ -25,13 +25,18 @@ std::string RecordName(std::uint32_t volumeSlot, std::uint32_t pageNo) {
 
 }  // namespace
 
-CorpusBuilder::CorpusBuilder(const std::string& dir, std::string variantTable)
+CorpusBuilder::CorpusBuilder(const std::string& dir, std::string variantTable,
+                             std::uint64_t blockCapacity)
     : m_dir(dir),
       m_variantTable(std::move(variantTable)),
       m_groups(m_variantTable),
       m_store(dir + "/Index"),
-      m_index{PostingsWriter(dir + "/Index"), PostingsWriter(dir + "/Index_content"),
-              PostingsWriter(dir + "/Index_desc")} {}
+      m_index{PostingsWriter(dir + "/Index", blockCapacity),
+              PostingsWriter(dir + "/Index_content", blockCapacity),
+              PostingsWriter(dir + "/Index_desc", blockCapacity)} {
+    for (auto& members : m_membersInUse)
+        members.assign(engine::kCodeCount - engine::kVariantCodeBase, 0);
+}
 
 void CorpusBuilder::AddVolume(const SourceVolume& volume) {
     const std::uint32_t firstRecord = m_store.PageCount();
@@ -85,9 +90,29 @@ void CorpusBuilder::IndexPage(std::uint32_t record, const SourcePage& page) {
         auto& keys = m_keys[scope];
         std::sort(keys.begin(), keys.end());
         m_index[scope].AddPage(record, keys.data(), keys.size());
+        CountGroupsInUse(scope);
     }
     m_counts.characters += m_pageCodes.size();
     m_counts.noteCharacters += scopePosition[kNotes];
+}
+
+void CorpusBuilder::CountGroupsInUse(std::size_t scope) {
+    PostingsWriter& index = m_index[scope];
+    for (const std::uint32_t code : index.NewCodes()) {
+        if (code >= engine::kVariantCodeBase) continue;
+        for (const std::uint32_t group : m_groups.GroupsOf(static_cast<int>(code))) {
+            std::uint8_t& members = m_membersInUse[scope][group - engine::kVariantCodeBase];
+            if (members < 2 && ++members == 2) index.CountStream(group);
+        }
+    }
+}
+
+const PostingsWriter& CorpusBuilder::FullestScope(double growth) const {
+    const PostingsWriter* fullest = &m_index[0];
+    for (const PostingsWriter& index : m_index) {
+        if (index.ProjectedBlocks(growth) > fullest->ProjectedBlocks(growth)) fullest = &index;
+    }
+    return *fullest;
 }
 
 void CorpusBuilder::ShareGroupStreams(PostingsWriter& index) {

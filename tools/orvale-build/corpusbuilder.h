@@ -35,14 +35,21 @@ struct BuildCounts {
 class CorpusBuilder {
   public:
     // Creates the output files in dir. variantTable is the verbatim content
-    // of the variant table (empty for none). Throws BuildError.
-    CorpusBuilder(const std::string& dir, std::string variantTable);
+    // of the variant table (empty for none); blockCapacity the most blocks
+    // a postings file may take (smaller only in tests). Throws BuildError.
+    CorpusBuilder(const std::string& dir, std::string variantTable,
+                  std::uint64_t blockCapacity = kPostingsBlockCapacity);
 
     // Writes and indexes the volume's pages and adds its catalogue records.
     // Throws BuildError (bad input) when the catalogue would exceed 9,999
     // records, the corpus 4,194,304 pages, a page 4,194,304 indexed
-    // characters or an index entry 65,535 bytes; or (I/O) on a write failure.
+    // characters or an index entry 65,535 bytes, or as soon as the postings
+    // certainly pass the format's capacity; or (I/O) on a write failure.
     void AddVolume(const SourceVolume& volume);
+
+    // The scope whose postings come nearest the capacity if the source grows
+    // by the given factor from what came so far.
+    const PostingsWriter& FullestScope(double growth) const;
 
     // Writes the headers, the catalogue, the variant table and, last, the
     // manifest with a new build stamp (also written into the page store).
@@ -53,6 +60,7 @@ class CorpusBuilder {
   private:
     void IndexPage(std::uint32_t record, const SourcePage& page);
     void ShareGroupStreams(PostingsWriter& index);
+    void CountGroupsInUse(std::size_t scope);
 
     std::string m_dir;
     std::string m_variantTable;
@@ -66,6 +74,8 @@ class CorpusBuilder {
     std::vector<std::uint32_t> m_pageCodes;
     std::vector<bool> m_pageNotes;
     std::array<std::vector<std::uint64_t>, 3> m_keys;
+    // Per scope and variant group: how many of its members occur, up to 2.
+    std::array<std::vector<std::uint8_t>, 3> m_membersInUse;
 };
 
 }  // namespace build

@@ -14,6 +14,7 @@
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <new>
@@ -22,6 +23,7 @@
 
 #include "tools/orvale-build/acceleratorwriter.h"
 #include "tools/orvale-build/builderror.h"
+#include "tools/orvale-build/capacityforecast.h"
 #include "tools/orvale-build/corpusbuilder.h"
 #include "tools/orvale-build/interruptcleanup.h"
 #include "tools/orvale-build/outputfolder.h"
@@ -75,9 +77,16 @@ void Build(const std::string& sourcePath, const std::string& outDir,
     std::string line;
     std::string error;
     std::uint64_t lineNo = 0;
+    std::uint64_t bytesRead = 0;
+    std::error_code sizeError;
+    const std::uint64_t sourceBytes = std::filesystem::is_regular_file(sourcePath, sizeError)
+                                          ? std::filesystem::file_size(sourcePath, sizeError)
+                                          : 0;
+    build::CapacityForecast forecast(sizeError ? 0 : sourceBytes);
     auto nextReport = start + std::chrono::seconds(5);
     while (std::getline(source, line)) {
         ++lineNo;
+        bytesRead += line.size() + 1;
         if (IsBlank(line)) continue;
         try {
             if (!build::ParseSourceVolume(line, volume, error)) {
@@ -89,6 +98,8 @@ void Build(const std::string& sourcePath, const std::string& outDir,
             throw build::BuildError(e.ExitStatus(),
                                     sourcePath + ":" + std::to_string(lineNo) + ": " + e.what());
         }
+        if (const std::string warning = forecast.Check(builder, bytesRead); !warning.empty())
+            std::cerr << "orvale-build: warning: " << warning << std::endl;
         if (Clock::now() >= nextReport) {
             const auto& counts = builder.Counts();
             std::cerr << "orvale-build: line " << lineNo << ", " << counts.pages << " pages, "

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "engine/index.h"
 #include "tools/orvale-build/builderror.h"
@@ -17,22 +18,21 @@ namespace {
 
 constexpr std::uint32_t kBlock = engine::kBlockSize;
 constexpr std::uint32_t kNoBlock = 0xFFFFFFFF;
-// Block numbers times the block size are 32-bit byte offsets.
-constexpr std::uint64_t kMaxBlocks = (std::uint64_t{1} << 32) / kBlock;
 
 // Every stream starts at byte 0 of a block of its own and goes on at byte 0
 // of the next, so no two streams can share a block: the blocks counted are
-// the least any valid layout needs. The file may hold kMaxBlocks - 1.
-std::string TooLargeMessage(const std::string& stem, std::uint64_t blocks, bool all) {
-    const std::uint64_t over = blocks - (kMaxBlocks - 1);
+// the least any valid layout needs.
+std::string TooLargeMessage(const std::string& fileName, std::uint64_t blocks,
+                            std::uint64_t capacity, bool all) {
+    const std::uint64_t over = blocks - capacity;
     char share[32];
     std::snprintf(share, sizeof share, "%.2f",
                   100.0 * static_cast<double>(over) / static_cast<double>(blocks));
-    return "the postings of " + stem + (all ? " need " : " need at least ") +
+    return "the postings of " + fileName + (all ? " need " : " need at least ") +
            std::to_string(blocks) + " blocks of 4,096 bytes; the index format holds " +
-           std::to_string(kMaxBlocks - 1) + " (4 GiB): " + std::to_string(over) +
-           " blocks, about " + share + " % of the postings, must go (fewer pages or " +
-           "characters, or a smaller variant table)";
+           std::to_string(capacity) + (capacity == kPostingsBlockCapacity ? " (4 GiB)" : "") +
+           ": " + std::to_string(over) + " blocks, about " + share +
+           " % of the postings, must go (fewer pages or characters, or a smaller variant table)";
 }
 constexpr std::size_t kMaxEntryBytes = 65535;
 static_assert(TailStore::kMaxBytes == kBlock);
@@ -45,13 +45,14 @@ void WriteTable(FileWriter& out, const std::vector<std::uint32_t>& values) {
 
 }  // namespace
 
-PostingsWriter::PostingsWriter(std::string stem)
+PostingsWriter::PostingsWriter(std::string stem, std::uint64_t capacity)
     : m_stem(std::move(stem)),
       m_spillPath(m_stem + "-idx.spill"),
       m_spill(std::make_unique<FileWriter>(m_spillPath, 16u << 20)),
       m_codes(engine::kCodeCount),
       m_blocks(engine::kCodeCount),
-      m_block(kBlock) {}
+      m_block(kBlock),
+      m_capacity(std::min(capacity, kPostingsBlockCapacity)) {}
 
 PostingsWriter::~PostingsWriter() {
     m_spill.reset();
@@ -60,10 +61,15 @@ PostingsWriter::~PostingsWriter() {
 
 void PostingsWriter::AddPage(std::uint32_t record, const std::uint64_t* keys, std::size_t count) {
     if (m_entry.size() < 3 * count + 8) m_entry.resize(3 * count + 8);
+    m_newCodes.clear();
     std::size_t i = 0;
     while (i < count) {
         const auto code = static_cast<std::uint32_t>(keys[i] >> 32);
         CodeState& state = m_codes[code];
+        if (state.pageCount == 0) {
+            m_newCodes.push_back(code);
+            if (code < engine::kVariantCodeBase) CountStream(code);
+        }
         // Positions first, behind room for the longest entry header (3 + 2).
         std::uint8_t* positions = m_entry.data() + 5;
         std::size_t length = 0;
@@ -120,12 +126,32 @@ void PostingsWriter::SpillTail(CodeState& state) {
     ++blocks.spillBlocks;
     m_spill->Write(m_tails.Bytes(state.tail, m_block.data()), kBlock);
     m_tails.Restart(state.tail);
-    // Only variant groups can share their blocks: once the other codes'
-    // blocks alone pass the format's limit the build cannot succeed, so it
-    // stops now instead of at the end.
-    if (code < engine::kVariantCodeBase && ++m_ownBlocks >= kMaxBlocks) {
-        throw BuildError(kExitBadInput, TooLargeMessage(m_stem, m_ownBlocks, false));
+    if (blocks.counted) {
+        ++m_certainSpilled;
+        if (++m_certainBlocks > m_capacity)
+            throw BuildError(kExitBadInput, TooLargeMessage(PostingsFileName(), m_certainBlocks,
+                                                            m_capacity, false));
     }
+}
+
+std::string PostingsWriter::PostingsFileName() const {
+    return std::filesystem::path(m_stem + "-idx.m").filename().string();
+}
+
+void PostingsWriter::CountStream(std::uint32_t code) {
+    CodeBlocks& blocks = m_blocks[code];
+    if (blocks.counted) return;
+    blocks.counted = true;
+    m_certainSpilled += blocks.spillBlocks;
+    m_certainBlocks += blocks.spillBlocks + 1;
+    if (m_certainBlocks > m_capacity)
+        throw BuildError(kExitBadInput,
+                         TooLargeMessage(PostingsFileName(), m_certainBlocks, m_capacity, false));
+}
+
+std::uint64_t PostingsWriter::ProjectedBlocks(double growth) const {
+    const std::uint64_t streams = m_certainBlocks - m_certainSpilled;
+    return streams + static_cast<std::uint64_t>(static_cast<double>(m_certainSpilled) * growth);
 }
 
 bool PostingsWriter::ShareStream(std::uint32_t code, std::uint32_t sameAs) {
@@ -166,9 +192,9 @@ void PostingsWriter::Finish() {
         pageCounts[code] = pageCounts[sameAs - 1];
         lastPage[code] = lastPage[sameAs - 1];
     }
-    // Block numbers are 32-bit byte offsets / 4096: the file stays below 4 GiB.
-    if (blocks >= kMaxBlocks)
-        throw BuildError(kExitBadInput, TooLargeMessage(m_stem, blocks, true));
+    if (blocks > m_capacity)
+        throw BuildError(kExitBadInput,
+                         TooLargeMessage(PostingsFileName(), blocks, m_capacity, true));
     // A postings file of length 0 cannot be mapped: an index without any
     // postings still gets one (unused) block.
     m_blockCount = std::max<std::uint32_t>(static_cast<std::uint32_t>(blocks), 1);

@@ -15,10 +15,16 @@
 #include <vector>
 
 #include "engine/indexcode.h"
+#include "engine/postingscodec.h"
 #include "tools/orvale-build/filewriter.h"
 #include "tools/orvale-build/tailstore.h"
 
 namespace build {
+
+// Blocks of 4,096 bytes a postings file can hold: block numbers times the
+// block size are 32-bit byte offsets, and the last number stays free.
+inline constexpr std::uint64_t kPostingsBlockCapacity =
+    (std::uint64_t{1} << 32) / engine::kPostingsBlockSize - 1;
 
 // A page's postings key: code in the high 32 bits, position in the low.
 inline constexpr std::uint64_t PostingKey(std::uint32_t code, std::uint32_t position) {
@@ -28,7 +34,9 @@ inline constexpr std::uint64_t PostingKey(std::uint32_t code, std::uint32_t posi
 class PostingsWriter {
   public:
     // Creates the spill file <stem>-idx.spill. Throws BuildError on failure.
-    explicit PostingsWriter(std::string stem);
+    // capacity: the most blocks the postings file may take (smaller only in
+    // tests).
+    explicit PostingsWriter(std::string stem, std::uint64_t capacity = kPostingsBlockCapacity);
     ~PostingsWriter();
     PostingsWriter(const PostingsWriter&) = delete;
     PostingsWriter& operator=(const PostingsWriter&) = delete;
@@ -37,8 +45,27 @@ class PostingsWriter {
     // below engine::kCodeCount, positions at most 4,194,303; record is above
     // the record of every earlier call and at most 4,194,303. Throws
     // BuildError (bad input) when one code's positions on the page take more
-    // than 65,535 bytes, the most a page entry can hold.
+    // than 65,535 bytes, the most a page entry can hold, or when the blocks
+    // certain to be written pass the capacity (see CountStream).
     void AddPage(std::uint32_t record, const std::uint64_t* keys, std::size_t count);
+    // The codes whose first page the last AddPage added, ascending.
+    const std::vector<std::uint32_t>& NewCodes() const { return m_newCodes; }
+
+    // Counts code's stream, blocks so far and to come, among those certain
+    // to be written as their own. A character's always is, from its first
+    // page; a variant group's is once two of its members occur, since only
+    // a group with one member in use reads that member's blocks. Throws
+    // BuildError (bad input) as soon as these blocks pass the capacity: the
+    // build cannot succeed, so it stops then and not at the end.
+    void CountStream(std::uint32_t code);
+    // The blocks the counted streams would take if the source grew by the
+    // given factor: each stream's last block once, the blocks it filled
+    // times the factor. A forecast, not a bound.
+    std::uint64_t ProjectedBlocks(double growth) const;
+    std::uint64_t Capacity() const { return m_capacity; }
+    // The postings file's name, without its folder (the build's own
+    // temporary one): what messages call it.
+    std::string PostingsFileName() const;
 
     // Pages on which code has postings so far.
     std::uint32_t PageCount(std::uint32_t code) const { return m_codes[code].pageCount; }
@@ -72,6 +99,7 @@ class PostingsWriter {
         std::uint32_t lastSpill = 0;
         std::uint32_t spillBlocks = 0;
         std::uint32_t sameAs = 0;  // code whose blocks this code reads, plus one; 0: its own
+        bool counted = false;      // among the streams certain to be written
     };
 
     void Append(CodeState& state, const std::uint8_t* data, std::size_t size);
@@ -88,7 +116,12 @@ class PostingsWriter {
     std::vector<std::uint32_t> m_spillNext;  // chain of spilled blocks
     std::vector<std::uint8_t> m_entry;
     std::uint64_t m_streamBytes = 0;
-    std::uint64_t m_ownBlocks = 0;  // blocks of codes that cannot share, so far
+    std::uint64_t m_capacity;
+    // Blocks so far of the streams certain to be written, and how many of
+    // them went to the spill file.
+    std::uint64_t m_certainBlocks = 0;
+    std::uint64_t m_certainSpilled = 0;
+    std::vector<std::uint32_t> m_newCodes;
     std::uint32_t m_blockCount = 0;
 };
 
