@@ -17,34 +17,6 @@ constexpr std::size_t kMaxBytes = kMaxRecords * kCatalogueRecordSize;
 // Size of the table of last tree items by level.
 constexpr int kItemLevels = 20;
 
-// The bytes of a file, up to limit + 1 (so that an excess can be seen), and
-// the file size when known. readFailed is set when a read fails midway.
-struct FileBytes {
-    std::string bytes;
-    std::uint64_t size = 0;
-    bool readFailed = false;
-};
-
-bool ReadCapped(const engine::CorpusFolder& folder, const std::string& name, std::size_t limit,
-                FileBytes& out) {
-    std::uint64_t size = 0;
-    const engine::FileHandle fd = folder.OpenFile(name, size);
-    if (!fd.IsOpen()) return false;
-    char buffer[65536];
-    while (out.bytes.size() <= limit) {
-        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            out.readFailed = true;
-            break;
-        }
-        if (got == 0) break;
-        out.bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    out.size = std::max<std::uint64_t>(size, out.bytes.size());
-    return true;
-}
-
 // One line describing what of a catalogue of totalBytes was not loaded.
 std::string IgnoredPartLine(std::uint64_t totalBytes, bool readFailed, std::size_t readBytes) {
     if (readFailed) {
@@ -122,11 +94,7 @@ CatalogueLoadResult Catalogue::LoadCatalogue(const engine::CorpusFolder& folder,
     // The listing is created first, as an empty file when kvt.dir is missing.
     std::FILE* listing = listingPath.empty() ? nullptr : std::fopen(listingPath.c_str(), "wb");
 
-    FileBytes file;
-    if (ReadCapped(folder, kCatalogueFileName, kMaxBytes, file)) {
-        result = LoadRecords(file.bytes);
-        result.diagnostic = IgnoredPartLine(file.size, file.readFailed, file.bytes.size());
-    }
+    ReadRecords(folder, result);
 
     if (listing) {
         const std::string text = ListingText();
@@ -134,6 +102,50 @@ CatalogueLoadResult Catalogue::LoadCatalogue(const engine::CorpusFolder& folder,
         result.listingWritten = (std::fclose(listing) == 0) && wrote;
     }
     return result;
+}
+
+void Catalogue::ReadRecords(const engine::CorpusFolder& folder, CatalogueLoadResult& result) {
+    std::uint64_t size = 0;
+    const engine::FileHandle fd = folder.OpenFile(kCatalogueFileName, size);
+    if (!fd.IsOpen()) return;
+    result.opened = true;
+    const std::size_t expected =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size / kCatalogueRecordSize, kMaxRecords));
+    m_NodeItem.reserve(expected + 1);
+    m_nodeOfSlot.reserve(expected + 1);
+    m_treeParent.reserve(expected + 1);
+    // Records go from a fixed buffer into the table as they arrive: no copy
+    // of the whole file is made. Reading goes on past the last record that
+    // fits, so that an excess can be told.
+    unsigned char buffer[kCatalogueRecordSize * 256];
+    std::size_t held = 0;
+    std::uint64_t readBytes = 0;
+    bool readFailed = false;
+    while (readBytes <= kMaxBytes) {
+        const ssize_t got = ::read(fd.Get(), buffer + held, sizeof buffer - held);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            readFailed = true;
+            break;
+        }
+        if (got == 0) break;
+        readBytes += static_cast<std::uint64_t>(got);
+        held += static_cast<std::size_t>(got);
+        std::size_t used = 0;
+        for (;
+             held - used >= kCatalogueRecordSize && m_recordCount <= static_cast<int>(kMaxRecords);
+             used += kCatalogueRecordSize) {
+            CatalogueRecord record;
+            std::memcpy(record.bytes.data(), buffer + used, kCatalogueRecordSize);
+            AddRecord(record);
+        }
+        if (m_recordCount > static_cast<int>(kMaxRecords)) used = held;  // the rest is not kept
+        std::memmove(buffer, buffer + used, held - used);
+        held -= used;
+    }
+    IndexChildRanges(*m_rootNode);
+    result.records = m_recordCount - 1;
+    result.diagnostic = IgnoredPartLine(std::max(size, readBytes), readFailed, readBytes);
 }
 
 CatalogueLoadResult Catalogue::LoadRecords(std::string_view bytes) {

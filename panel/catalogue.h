@@ -113,6 +113,9 @@ class Catalogue {
   private:
     void Clear();
     void AddRecord(const CatalogueRecord& record);
+    // Adds the records of the folder's kvt.dir and fills result (opened
+    // stays false when the file cannot be opened).
+    void ReadRecords(const engine::CorpusFolder& folder, CatalogueLoadResult& result);
 
     std::vector<CatalogueRecord> m_NodeItem;  // slot 0 and the records read, in slot order
     int m_recordCount = 1;
