@@ -45,6 +45,10 @@ void HitList::Merge(MergeMode mode, const std::vector<std::uint32_t>& pages,
     auto sorted = m_sorted.cbegin();
     const auto sortedEnd = m_sorted.cend();
     if (mode == Union) {
+        // At most every page is new: one allocation instead of a doubling
+        // series of copies.
+        m_hitPages.reserve(m_hitPages.size() + pages.size());
+        if (countHits) m_hitCounts.reserve(m_hitCounts.size() + pages.size());
         for (std::size_t k = 0; k < pages.size(); ++k) {
             while (sorted != sortedEnd && sorted->first < pages[k]) ++sorted;
             if (sorted != sortedEnd && sorted->first == pages[k]) {
