@@ -153,10 +153,10 @@ void BuildEntryTable(const PostingsView& view, std::uint32_t firstBlock, std::ui
     table.ownPlaces.reserve(expected);
     WalkEntries(
         view, firstBlock, lastPage, [](std::uint32_t) { return true; }, table);
-    std::vector<std::uint32_t>& pages = table.ownPages;
+    LargeArray<std::uint32_t>& pages = table.ownPages;
     if (pages.size() >= 64 &&
         pages.size() * EntryTable::kDenseRatio >= std::size_t{pages.back()} + 1) {
-        std::vector<std::uint64_t>& bits = table.ownBits;
+        LargeArray<std::uint64_t>& bits = table.ownBits;
         bits.assign(pages.back() / 64 + 1, 0);
         for (std::uint32_t p : pages) bits[p / 64] |= std::uint64_t{1} << (p % 64);
         table.ownRanks.resize(bits.size());

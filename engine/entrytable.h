@@ -22,6 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/largearray.h"
 #include "engine/postingscursor.h"
 
 namespace engine {
@@ -69,10 +70,10 @@ struct EntryTable {
 
     // Where the arrays live when the table was built here rather than
     // mapped from the accelerator.
-    std::vector<std::uint32_t> ownPages;
-    std::vector<EntryPlace> ownPlaces;
-    std::vector<std::uint64_t> ownBits;
-    std::vector<std::uint32_t> ownRanks;
+    LargeArray<std::uint32_t> ownPages;
+    LargeArray<EntryPlace> ownPlaces;
+    LargeArray<std::uint64_t> ownBits;
+    LargeArray<std::uint32_t> ownRanks;
 
     static constexpr std::size_t kDenseRatio = 32;
 

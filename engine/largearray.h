@@ -1,0 +1,59 @@
+// LargeArray: a std::vector whose storage, from 2 MiB on, starts on a 2 MiB
+// boundary and is offered to the system for huge pages. Entry tables built
+// at search time are large, written once and then read at random: on a
+// huge page each 2 MiB costs one page fault and one TLB entry instead of
+// 512. Smaller arrays come from the ordinary heap.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace engine {
+
+inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+
+// Storage of `bytes` (a multiple of kHugePageBytes) at a 2 MiB boundary,
+// zeroed and mapped on demand, or nullptr when the system has none to give.
+void* AllocateHugeAligned(std::size_t bytes);
+void FreeHugeAligned(void* data, std::size_t bytes);
+
+template <class T>
+struct LargeArrayAllocator {
+    using value_type = T;
+
+    LargeArrayAllocator() = default;
+    template <class U>
+    LargeArrayAllocator(const LargeArrayAllocator<U>&) noexcept {}
+
+    // Which storage an array has follows from its length alone, so that
+    // deallocate knows where it came from.
+    T* allocate(std::size_t n) {
+        if (!IsLarge(n)) return std::allocator<T>().allocate(n);
+        if (n > SIZE_MAX / sizeof(T) - kHugePageBytes) throw std::bad_array_new_length();
+        void* data = AllocateHugeAligned(Rounded(n));
+        if (data == nullptr) throw std::bad_alloc();
+        return static_cast<T*>(data);
+    }
+    void deallocate(T* data, std::size_t n) noexcept {
+        if (IsLarge(n)) {
+            FreeHugeAligned(data, Rounded(n));
+        } else {
+            std::allocator<T>().deallocate(data, n);
+        }
+    }
+    friend bool operator==(const LargeArrayAllocator&, const LargeArrayAllocator&) { return true; }
+
+  private:
+    static bool IsLarge(std::size_t n) { return n >= kHugePageBytes / sizeof(T); }
+    static std::size_t Rounded(std::size_t n) {
+        return (n * sizeof(T) + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+    }
+};
+
+template <class T>
+using LargeArray = std::vector<T, LargeArrayAllocator<T>>;
+
+}  // namespace engine
