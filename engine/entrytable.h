@@ -99,8 +99,8 @@ struct EntryTable {
     }
     // Heap bytes the table keeps (a mapped table keeps none but itself).
     std::size_t Bytes() const {
-        return ownPages.size() * 4 + ownPlaces.size() * sizeof(EntryPlace) + ownBits.size() * 8 +
-               ownRanks.size() * 4 + sizeof(EntryTable);
+        return StorageBytes(ownPages) + StorageBytes(ownPlaces) + StorageBytes(ownBits) +
+               StorageBytes(ownRanks) + sizeof(EntryTable);
     }
 };
 

@@ -56,4 +56,12 @@ struct LargeArrayAllocator {
 template <class T>
 using LargeArray = std::vector<T, LargeArrayAllocator<T>>;
 
+// The bytes an array's storage takes, its rounding to 2 MiB included.
+template <class T>
+std::size_t StorageBytes(const LargeArray<T>& array) {
+    const std::size_t bytes = array.capacity() * sizeof(T);
+    return bytes >= kHugePageBytes ? (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes
+                                   : bytes;
+}
+
 }  // namespace engine
