@@ -428,7 +428,7 @@ int CIndex::RunTerm(std::u16string_view term, MergeMode mode, bool countHits, bo
     if (within != nullptr && mode == Intersect) {
         // The term ran on the listed pages only: what it found is the
         // intersection; each page adds the count it had.
-        const std::vector<std::uint32_t>& at = m_matcher.WithinAt();
+        const LargeArray<std::uint32_t>& at = m_matcher.WithinAt();
         if (countHits) {
             for (std::size_t k = 0; k < m_termCounts.size(); ++k)
                 m_termCounts[k] = SaturatingHitSum(m_termCounts[k], m_hits.m_hitCounts[at[k]]);

@@ -48,7 +48,7 @@ class TermMatcher {
     // Whether the last Run met damaged postings.
     bool Damaged() const { return m_damaged; }
     // After a Run with within: for each page found, its index in within.
-    const std::vector<std::uint32_t>& WithinAt() const { return m_withinAt; }
+    const LargeArray<std::uint32_t>& WithinAt() const { return m_withinAt; }
 
   private:
     // A cursor's code and, on the page being matched, the bytes of its
@@ -104,8 +104,8 @@ class TermMatcher {
     std::int64_t m_v[kMaxCursors];
     int m_turn[kMaxCursors];              // places after the cursor in the term, modulo 64
     std::vector<std::uint8_t> m_scratch;  // positions that cross a block end
-    std::vector<std::uint32_t> m_withinAt;
-    std::vector<std::uint32_t> m_candidates;
+    LargeArray<std::uint32_t> m_withinAt;
+    LargeArray<std::uint32_t> m_candidates;
     bool m_damaged = false;
 };
 
