@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/largearray.h"
+
 namespace engine {
 
 void HitList::Clear() {
@@ -47,8 +49,8 @@ void HitList::Merge(MergeMode mode, const std::vector<std::uint32_t>& pages,
     if (mode == Union) {
         // At most every page is new: one allocation instead of a doubling
         // series of copies.
-        m_hitPages.reserve(m_hitPages.size() + pages.size());
-        if (countHits) m_hitCounts.reserve(m_hitCounts.size() + pages.size());
+        ReserveLarge(m_hitPages, pages.size());
+        if (countHits) ReserveLarge(m_hitCounts, pages.size());
         for (std::size_t k = 0; k < pages.size(); ++k) {
             while (sorted != sortedEnd && sorted->first < pages[k]) ++sorted;
             if (sorted != sortedEnd && sorted->first == pages[k]) {

@@ -25,4 +25,16 @@ void* AllocateHugeAligned(std::size_t bytes) {
 
 void FreeHugeAligned(void* data, std::size_t bytes) { ::munmap(data, bytes); }
 
+void AdviseHugePages(void* data, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+    const std::uintptr_t last = (start + bytes) / kHugePageBytes * kHugePageBytes;
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
 }  // namespace engine

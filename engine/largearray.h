@@ -19,6 +19,21 @@ inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 // zeroed and mapped on demand, or nullptr when the system has none to give.
 void* AllocateHugeAligned(std::size_t bytes);
 void FreeHugeAligned(void* data, std::size_t bytes);
+// Offers the whole 2 MiB pages inside [data, data + bytes) of storage not
+// yet written (e.g. a std::vector's after reserve) for huge pages; does
+// nothing for smaller ranges. Only a wish, as for AllocateHugeAligned.
+void AdviseHugePages(void* data, std::size_t bytes);
+
+// Reserves room for `extra` more elements in a plain std::vector and, when
+// that is 2 MiB or more, offers it for huge pages: for result arrays whose
+// type callers rely on.
+template <class T>
+void ReserveLarge(std::vector<T>& array, std::size_t extra) {
+    const std::size_t wanted = array.size() + extra;
+    if (wanted <= array.capacity()) return;
+    array.reserve(wanted);
+    AdviseHugePages(array.data() + array.size(), (array.capacity() - array.size()) * sizeof(T));
+}
 
 template <class T>
 struct LargeArrayAllocator {

@@ -74,8 +74,10 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
     // One character and no limit: the table holds the answer.
     if (n == 1 && within == nullptr) {
         const EntryTable& table = *m_cursors[0].table;
+        ReserveLarge(pages, table.pages.size());
         pages.insert(pages.end(), table.pages.begin(), table.pages.end());
         if (countHits) {
+            ReserveLarge(counts, table.places.size());
             const std::size_t base = counts.size();
             counts.resize(base + table.places.size());
             for (std::size_t k = 0; k < table.places.size(); ++k)
@@ -97,6 +99,9 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
     std::stable_sort(order, order + lanes,
                      [this](int a, int b) { return m_lanes[a].size < m_lanes[b].size; });
     Lane& lead = m_lanes[order[0]];
+    // The term is on at most the lead's pages.
+    ReserveLarge(pages, lead.size);
+    if (countHits) ReserveLarge(counts, lead.size);
     // Cursors of one segment stand a fixed distance apart, so the residues of
     // their positions, each turned to the segment's end, must share a bit.
     bool filter = false;
@@ -224,8 +229,12 @@ void TermMatcher::RunDenseWithin(const EntryTable& table, bool countHits,
     const std::uint32_t end = static_cast<std::uint32_t>(table.bits.size() * 64);
     const std::size_t limit = static_cast<std::size_t>(
         std::lower_bound(within.begin(), within.end(), end) - within.begin());
+    ReserveLarge(pages, limit);
     pages.resize(base + limit);
-    if (countHits) counts.resize(base + limit);
+    if (countHits) {
+        ReserveLarge(counts, limit);
+        counts.resize(base + limit);
+    }
     m_withinAt.resize(limit);
     std::size_t kept = 0;
     for (std::size_t k = 0; k < limit; ++k) {
