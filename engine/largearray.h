@@ -1,8 +1,9 @@
-// LargeArray: a std::vector whose storage, from 2 MiB on, starts on a 2 MiB
-// boundary and is offered to the system for huge pages. Entry tables built
-// at search time are large, written once and then read at random: on a
-// huge page each 2 MiB costs one page fault and one TLB entry instead of
-// 512. Smaller arrays come from the ordinary heap.
+// LargeArray: a std::vector whose storage, from 1 MiB on, is rounded up to
+// whole 2 MiB pages on 2 MiB boundaries and offered to the system for huge
+// pages. Entry tables built at search time are large, written once and then
+// read at random: on a huge page each 2 MiB costs one page fault and one
+// TLB entry instead of 512. Smaller arrays come from the ordinary heap,
+// where rounding would waste more than it saves.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,8 @@
 namespace engine {
 
 inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+// The least storage a LargeArray places on huge pages.
+inline constexpr std::size_t kLargeArrayFrom = kHugePageBytes / 2;
 
 // Storage of `bytes` (a multiple of kHugePageBytes) at a 2 MiB boundary,
 // zeroed and mapped on demand, or nullptr when the system has none to give.
@@ -62,7 +65,7 @@ struct LargeArrayAllocator {
     friend bool operator==(const LargeArrayAllocator&, const LargeArrayAllocator&) { return true; }
 
   private:
-    static bool IsLarge(std::size_t n) { return n >= kHugePageBytes / sizeof(T); }
+    static bool IsLarge(std::size_t n) { return n >= kLargeArrayFrom / sizeof(T); }
     static std::size_t Rounded(std::size_t n) {
         return (n * sizeof(T) + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
     }
@@ -75,8 +78,8 @@ using LargeArray = std::vector<T, LargeArrayAllocator<T>>;
 template <class T>
 std::size_t StorageBytes(const LargeArray<T>& array) {
     const std::size_t bytes = array.capacity() * sizeof(T);
-    return bytes >= kHugePageBytes ? (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes
-                                   : bytes;
+    return bytes >= kLargeArrayFrom ? (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes
+                                    : bytes;
 }
 
 }  // namespace engine

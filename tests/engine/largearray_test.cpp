@@ -10,7 +10,7 @@
 namespace engine {
 namespace {
 
-constexpr std::size_t kLargeFrom = kHugePageBytes / sizeof(std::uint32_t);
+constexpr std::size_t kLargeFrom = kLargeArrayFrom / sizeof(std::uint32_t);
 
 bool HugeAligned(const void* data) {
     return reinterpret_cast<std::uintptr_t>(data) % kHugePageBytes == 0;
@@ -30,9 +30,11 @@ TEST(LargeArrayTest, KeepsValuesAcrossTheHeapAndHugeAlignedStorage) {
     values.shrink_to_fit();  // back to the heap
     EXPECT_EQ(values.size(), 10u);
     EXPECT_EQ(values[9], 63u);
+    EXPECT_EQ(StorageBytes(values), values.capacity() * 4);
 
-    LargeArray<std::uint64_t> zeroed(kHugePageBytes / 8 + 1);  // a little over 2 MiB
+    LargeArray<std::uint64_t> zeroed(kHugePageBytes / 8 + 1);  // a little over 2 MiB: two pages
     EXPECT_TRUE(HugeAligned(zeroed.data()));
+    EXPECT_EQ(StorageBytes(zeroed), 2 * kHugePageBytes);
     EXPECT_EQ(zeroed.front(), 0u);
     EXPECT_EQ(zeroed.back(), 0u);
     zeroed.back() = 1;  // the rounded-up tail is writable storage
