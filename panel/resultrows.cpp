@@ -1,11 +1,11 @@
 #include "panel/resultrows.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "engine/largearray.h"
 
 namespace panel {
 
@@ -60,20 +60,6 @@ class ScopeLookup {
     bool m_childIndexed = false;
     bool m_grandchildIndexed = false;
 };
-
-// Asks the system to back the untouched buffer of v (its whole capacity)
-// with huge pages where it can: the rows of a frequent character run to
-// hundreds of megabytes, and faulting them in 4 KiB pages costs more than
-// building them. Only a hint; nothing changes where it is refused.
-template <typename T>
-void PreferHugePages(const std::vector<T>& v) {
-    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-    const auto begin = reinterpret_cast<std::uintptr_t>(v.data());
-    const std::uintptr_t end = begin + v.capacity() * sizeof(T);
-    const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1);
-    const std::uintptr_t last = end & ~(kHuge - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
 
 const std::string& NameOf(const ContentsNodeTag* node) {
     static const std::string kNone;
@@ -140,8 +126,9 @@ std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32
         std::int32_t hits;
     };
     std::vector<Pending> pending;
-    pending.reserve(hitRecords.size());
-    PreferHugePages(pending);
+    // The rows of a frequent character run to hundreds of megabytes:
+    // faulting them in 4 KiB pages costs more than building them.
+    engine::ReserveLarge(pending, hitRecords.size());
     for (std::size_t i = 0; i < hitRecords.size(); ++i) {
         const std::uint32_t r = hitRecords[i];
         const std::uint32_t n = r + 1u;
@@ -167,8 +154,7 @@ std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32
     // Sort key: page (biased to unsigned), record index, then hit order, so
     // that equal page numbers list the same rows in the same order each run.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> order;
-    order.reserve(pending.size());
-    PreferHugePages(order);
+    engine::ReserveLarge(order, pending.size());
     order.resize(pending.size());
     for (std::size_t k = 0; k < pending.size(); ++k) {
         const std::uint64_t page = static_cast<std::uint32_t>(pending[k].page) ^ 0x80000000u;
@@ -176,10 +162,7 @@ std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32
     }
     std::sort(order.begin(), order.end());
 
-    if (rows.capacity() < pending.size()) {
-        rows.reserve(pending.size());
-        PreferHugePages(rows);
-    }
+    engine::ReserveLarge(rows, pending.size());
     for (const auto& [key, k] : order) {
         const Pending& p = pending[k];
         SearchNodeTag& row = rows.emplace_back();
