@@ -9,7 +9,7 @@ std::string CapacityForecast::Check(const CorpusBuilder& builder, std::uint64_t 
     const PostingsWriter& fullest = builder.FullestScope(growth);
     const std::uint64_t blocks = fullest.ProjectedBlocks(growth);
     const std::uint64_t capacity = fullest.Capacity();
-    if (blocks * 20 < capacity * 19) return {};
+    if (blocks * 10 < capacity * 9) return {};
     m_warned = true;
     const std::string need = "at this rate the postings of " + fullest.PostingsFileName() +
                              " will need about " + std::to_string(blocks);

@@ -3,8 +3,9 @@
 // build only once that is certain, which for a source just over the limit
 // is near its end; from the first hundredth of the source on, this
 // forecasts each scope's blocks as if the rest were like what came so far
-// and gives one warning when the fullest comes within 5 % of the capacity
-// (at full scale the forecast of the first hundredth ran 2 % low).
+// and gives one warning when the fullest comes within 10 % of the capacity:
+// early forecasts run low (characters and variant groups that first occur
+// later are not in them yet; at full scale, 5 % low at the first hundredth).
 #pragma once
 
 #include <cstdint>
