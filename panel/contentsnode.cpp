@@ -19,45 +19,48 @@ std::uint32_t LastRecord(const ContentsNodeTag& node) {
 }  // namespace
 
 void RangeIndex::Clear() {
-    m_nodes.clear();
-    m_first.clear();
-    m_last.clear();
-    m_holders.clear();
-    m_sorted = false;
+    m_lists.reset();
+    m_builtEmpty = false;
 }
 
 void RangeIndex::Build(const std::vector<const ContentsNodeTag*>& nodes) {
     Clear();
-    m_nodes = nodes;
+    m_builtEmpty = nodes.empty();
+    if (m_builtEmpty) return;
+    m_lists = std::make_unique<Lists>();
+    Lists& lists = *m_lists;
+    lists.nodes = nodes;
     // A node with an empty (wrapped) range never holds a record, so only the
     // others take part in the order check and the binary search.
-    m_sorted = true;
-    for (const ContentsNodeTag* node : m_nodes) {
+    lists.sorted = true;
+    for (const ContentsNodeTag* node : lists.nodes) {
         const std::uint32_t first = FirstRecord(*node);
         const std::uint32_t last = LastRecord(*node);
         if (first > last) continue;
-        if (!m_last.empty() && first <= m_last.back()) m_sorted = false;
-        m_first.push_back(first);
-        m_last.push_back(last);
-        m_holders.push_back(node);
+        if (!lists.last.empty() && first <= lists.last.back()) lists.sorted = false;
+        lists.first.push_back(first);
+        lists.last.push_back(last);
+        lists.holders.push_back(node);
     }
-    if (!m_sorted) {
-        m_first.clear();
-        m_last.clear();
-        m_holders.clear();
+    if (!lists.sorted) {
+        lists.first.clear();
+        lists.last.clear();
+        lists.holders.clear();
     }
 }
 
 const ContentsNodeTag* RangeIndex::Find(std::uint32_t n, bool linearOnly) const {
-    if (m_sorted && !linearOnly) {
+    if (!m_lists) return nullptr;
+    const Lists& lists = *m_lists;
+    if (lists.sorted && !linearOnly) {
         // Ranges are ascending and disjoint: at most one holds n, and it is
         // the last one starting at or before n.
-        const auto it = std::upper_bound(m_first.begin(), m_first.end(), n);
-        if (it == m_first.begin()) return nullptr;
-        const std::size_t k = static_cast<std::size_t>(it - m_first.begin()) - 1;
-        return n <= m_last[k] ? m_holders[k] : nullptr;
+        const auto it = std::upper_bound(lists.first.begin(), lists.first.end(), n);
+        if (it == lists.first.begin()) return nullptr;
+        const std::size_t k = static_cast<std::size_t>(it - lists.first.begin()) - 1;
+        return n <= lists.last[k] ? lists.holders[k] : nullptr;
     }
-    for (const ContentsNodeTag* node : m_nodes) {
+    for (const ContentsNodeTag* node : lists.nodes) {
         if (node->Holds(n)) return node;
     }
     return nullptr;

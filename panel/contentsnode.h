@@ -34,17 +34,23 @@ class RangeIndex {
     // when the ranges are ascending and disjoint, linear scan otherwise or
     // when linearOnly is set.
     const ContentsNodeTag* Find(std::uint32_t n, bool linearOnly = false) const;
-    bool Sorted() const { return m_sorted; }
+    bool Sorted() const { return m_lists ? m_lists->sorted : m_builtEmpty; }
     // Number of nodes indexed (to tell a built index from a stale one).
-    std::size_t Size() const { return m_nodes.size(); }
+    std::size_t Size() const { return m_lists ? m_lists->nodes.size() : 0; }
 
   private:
-    std::vector<const ContentsNodeTag*> m_nodes;  // every node, in order
-    // Nodes with a non-empty range, in order, for the binary search.
-    std::vector<std::uint32_t> m_first;
-    std::vector<std::uint32_t> m_last;
-    std::vector<const ContentsNodeTag*> m_holders;
-    bool m_sorted = false;
+    struct Lists {
+        std::vector<const ContentsNodeTag*> nodes;  // every node, in order
+        // Nodes with a non-empty range, in order, for the binary search.
+        std::vector<std::uint32_t> first;
+        std::vector<std::uint32_t> last;
+        std::vector<const ContentsNodeTag*> holders;
+        bool sorted = false;
+    };
+    // Every node carries two indexes and most (volumes) never fill them: an
+    // empty one is a null pointer, not four empty vectors.
+    std::unique_ptr<Lists> m_lists;
+    bool m_builtEmpty = false;  // built over no nodes: trivially in order
 };
 
 struct ContentsNodeTag {
