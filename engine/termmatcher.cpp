@@ -6,7 +6,17 @@
 #include "engine/indexcode.h"
 
 namespace engine {
+
 namespace {
+
+// Asks for the cache line of p ahead of its use; only a hint.
+inline void Prefetch(const void* p) {
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
 
 // The next packed number at p. The entry tables checked that no number runs
 // past its entry, so only the number's own bytes are read.
@@ -140,7 +150,11 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         // Only bitmaps to ask: first pick the lead's pages that every bitmap
         // holds, without branching on the answers, then match those.
         const std::uint32_t candidates = CollectCandidates(lead, order + 1, lanes - 1);
+        for (std::uint32_t k = 0; k < std::min(candidates, kPrefetchAhead); ++k)
+            PrefetchEntries(lead, m_candidates[k], n);
         for (std::uint32_t k = 0; k < candidates; ++k) {
+            if (k + kPrefetchAhead < candidates)
+                PrefetchEntries(lead, m_candidates[k + kPrefetchAhead], n);
             lead.at = m_candidates[k];
             const std::uint32_t page = lead.pages[lead.at];
             for (int j = 1; j < lanes; ++j) {
@@ -154,6 +168,7 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
 
     std::uint32_t at = 0;
     while (at < lead.size) {
+        if (at + kPrefetchAhead < lead.size) PrefetchEntries(lead, at + kPrefetchAhead, n);
         const std::uint32_t page = lead.pages[at];
         std::uint32_t next = page;  // a later page some lane holds, to jump to
         bool all = true;
@@ -186,6 +201,20 @@ bool TermMatcher::Run(const TermPlan& plan, const PostingsTables& tables, bool c
         ++at;
     }
     return true;
+}
+
+void TermMatcher::PrefetchEntries(const Lane& lead, std::uint32_t leadAt, int n) const {
+    const std::uint32_t page = lead.pages[leadAt];
+    for (int i = 0; i < n; ++i) {
+        const Lane& lane = m_lanes[i];
+        const EntryTable& table = *m_cursors[i].table;
+        if (&lane == &lead) {
+            Prefetch(&table.places[leadAt]);
+        } else if (lane.dense != nullptr && page / 64 < table.bits.size()) {
+            const std::uint32_t entry = table.EntryIndex(page);
+            if (entry < table.places.size()) Prefetch(&table.places[entry]);
+        }
+    }
 }
 
 int TermMatcher::AddPairLanes(const TermPlan& plan, EntryTables& entries, int lanes) {

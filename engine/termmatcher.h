@@ -85,6 +85,13 @@ class TermMatcher {
     // MatchPage for one cursor, an asterisk, one cursor.
     std::uint32_t MatchStarPair(bool countHits);
 
+    // Asks for the cache lines of the entries the cursors' tables hold for
+    // the lead's page at leadAt: they lie anywhere in large tables, and a
+    // page kPrefetchAhead places on, they are in the cache by the time it
+    // is matched. n: the term's cursors.
+    void PrefetchEntries(const Lane& lead, std::uint32_t leadAt, int n) const;
+    static constexpr std::uint32_t kPrefetchAhead = 8;
+
     // A code met for the first time is read only on the pages of a limiting
     // list (see EntryTables::FirstAsk) when the list is up to this long or
     // names at most a quarter of the code's pages; its table for the run
