@@ -14,12 +14,6 @@ namespace {
 const std::string kGood =
     R"({"category": "c", "title": "t", "volume": "v", "pages": [{"runs": ["甲"]}]})";
 
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
-
 std::string Line(const std::string& fields) { return "{" + fields + "}"; }
 
 struct BadCase {

@@ -16,12 +16,6 @@
 namespace toolstest {
 namespace {
 
-std::string Repeat(const std::string& text, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i) out += text;
-    return out;
-}
-
 // One volume of `pages` pages, each holding `text`.
 build::SourceVolume Volume(int number, int pages, const std::string& text) {
     build::SourceVolume volume;

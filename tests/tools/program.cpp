@@ -27,6 +27,12 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     out << bytes;
 }
 
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 namespace {
 
 RunResult Run(const std::string& program, const std::vector<std::string>& args,

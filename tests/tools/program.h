@@ -22,6 +22,8 @@ class TempDir {
 };
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+// text written `times` times over.
+std::string Repeat(const std::string& text, int times);
 
 struct RunResult {
     int status = -1;  // exit status, or -1 when the program did not exit normally

@@ -14,12 +14,6 @@
 namespace toolstest {
 namespace {
 
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
-
 // Record 0 = page 0 (-0 in the source) holding 山 60,000 times; record 1 =
 // page 1 (山水).
 std::string Source() {
