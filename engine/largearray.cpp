@@ -11,7 +11,7 @@ void* AllocateHugeAligned(std::size_t bytes) {
     void* raw = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED) return nullptr;
     const auto start = reinterpret_cast<std::uintptr_t>(raw);
-    const std::uintptr_t aligned = (start + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+    const std::uintptr_t aligned = RoundUpToHugePage(start);
     if (aligned > start) ::munmap(raw, aligned - start);
     const std::uintptr_t end = aligned + bytes;
     if (start + mapped > end) ::munmap(reinterpret_cast<void*>(end), start + mapped - end);
@@ -28,7 +28,7 @@ void FreeHugeAligned(void* data, std::size_t bytes) { ::munmap(data, bytes); }
 void AdviseHugePages(void* data, std::size_t bytes) {
 #ifdef MADV_HUGEPAGE
     const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (start + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+    const std::uintptr_t first = RoundUpToHugePage(start);
     const std::uintptr_t last = (start + bytes) / kHugePageBytes * kHugePageBytes;
     if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #else

@@ -18,6 +18,11 @@ inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 // The least storage a LargeArray places on huge pages.
 inline constexpr std::size_t kLargeArrayFrom = kHugePageBytes / 2;
 
+// bytes (or an address) rounded up to the next 2 MiB boundary.
+inline constexpr std::uintptr_t RoundUpToHugePage(std::uintptr_t bytes) {
+    return (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+}
+
 // Storage of `bytes` (a multiple of kHugePageBytes) at a 2 MiB boundary,
 // zeroed and mapped on demand, or nullptr when the system has none to give.
 void* AllocateHugeAligned(std::size_t bytes);
@@ -66,9 +71,7 @@ struct LargeArrayAllocator {
 
   private:
     static bool IsLarge(std::size_t n) { return n >= kLargeArrayFrom / sizeof(T); }
-    static std::size_t Rounded(std::size_t n) {
-        return (n * sizeof(T) + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
-    }
+    static std::size_t Rounded(std::size_t n) { return RoundUpToHugePage(n * sizeof(T)); }
 };
 
 template <class T>
@@ -78,8 +81,7 @@ using LargeArray = std::vector<T, LargeArrayAllocator<T>>;
 template <class T>
 std::size_t StorageBytes(const LargeArray<T>& array) {
     const std::size_t bytes = array.capacity() * sizeof(T);
-    return bytes >= kLargeArrayFrom ? (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes
-                                    : bytes;
+    return bytes >= kLargeArrayFrom ? RoundUpToHugePage(bytes) : bytes;
 }
 
 }  // namespace engine

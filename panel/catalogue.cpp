@@ -109,11 +109,8 @@ void Catalogue::ReadRecords(const engine::CorpusFolder& folder, CatalogueLoadRes
     const engine::FileHandle fd = folder.OpenFile(kCatalogueFileName, size);
     if (!fd.IsOpen()) return;
     result.opened = true;
-    const std::size_t expected =
-        static_cast<std::size_t>(std::min<std::uint64_t>(size / kCatalogueRecordSize, kMaxRecords));
-    m_NodeItem.reserve(expected + 1);
-    m_nodeOfSlot.reserve(expected + 1);
-    m_treeParent.reserve(expected + 1);
+    ReserveRecords(static_cast<std::size_t>(
+        std::min<std::uint64_t>(size / kCatalogueRecordSize, kMaxRecords)));
     // Records go from a fixed buffer into the table as they arrive: no copy
     // of the whole file is made. Reading goes on past the last record that
     // fits, so that an excess can be told.
@@ -131,15 +128,11 @@ void Catalogue::ReadRecords(const engine::CorpusFolder& folder, CatalogueLoadRes
         if (got == 0) break;
         readBytes += static_cast<std::uint64_t>(got);
         held += static_cast<std::size_t>(got);
-        std::size_t used = 0;
-        for (;
-             held - used >= kCatalogueRecordSize && m_recordCount <= static_cast<int>(kMaxRecords);
-             used += kCatalogueRecordSize) {
-            CatalogueRecord record;
-            std::memcpy(record.bytes.data(), buffer + used, kCatalogueRecordSize);
-            AddRecord(record);
-        }
-        if (m_recordCount > static_cast<int>(kMaxRecords)) used = held;  // the rest is not kept
+        const std::size_t room = kMaxRecords + 1 - static_cast<std::size_t>(m_recordCount);
+        const std::size_t whole = std::min(held / kCatalogueRecordSize, room);
+        AddRecords(buffer, whole);
+        // Once the table is full the rest is not kept.
+        const std::size_t used = whole == room ? held : whole * kCatalogueRecordSize;
         std::memmove(buffer, buffer + used, held - used);
         held -= used;
     }
@@ -153,19 +146,26 @@ CatalogueLoadResult Catalogue::LoadRecords(std::string_view bytes) {
     CatalogueLoadResult result;
     result.opened = true;
     const std::size_t whole = std::min(bytes.size() / kCatalogueRecordSize, kMaxRecords);
-    m_NodeItem.reserve(whole + 1);
-    m_nodeOfSlot.reserve(whole + 1);
-    m_treeParent.reserve(whole + 1);
-    for (std::size_t i = 0; i < whole; ++i) {
-        CatalogueRecord record;
-        const std::string_view piece = bytes.substr(i * kCatalogueRecordSize, kCatalogueRecordSize);
-        std::memcpy(record.bytes.data(), piece.data(), kCatalogueRecordSize);
-        AddRecord(record);
-    }
+    ReserveRecords(whole);
+    AddRecords(reinterpret_cast<const unsigned char*>(bytes.data()), whole);
     IndexChildRanges(*m_rootNode);
     result.records = m_recordCount - 1;
     result.diagnostic = IgnoredPartLine(bytes.size(), false, bytes.size());
     return result;
+}
+
+void Catalogue::ReserveRecords(std::size_t count) {
+    m_NodeItem.reserve(count + 1);
+    m_nodeOfSlot.reserve(count + 1);
+    m_treeParent.reserve(count + 1);
+}
+
+void Catalogue::AddRecords(const unsigned char* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        CatalogueRecord record;
+        std::memcpy(record.bytes.data(), bytes + i * kCatalogueRecordSize, kCatalogueRecordSize);
+        AddRecord(record);
+    }
 }
 
 void Catalogue::AddRecord(const CatalogueRecord& record) {

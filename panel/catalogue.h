@@ -113,6 +113,10 @@ class Catalogue {
   private:
     void Clear();
     void AddRecord(const CatalogueRecord& record);
+    // Makes room in the tables for count more records.
+    void ReserveRecords(std::size_t count);
+    // Adds count records of kCatalogueRecordSize bytes each from bytes.
+    void AddRecords(const unsigned char* bytes, std::size_t count);
     // Adds the records of the folder's kvt.dir and fills result (opened
     // stays false when the file cannot be opened).
     void ReadRecords(const engine::CorpusFolder& folder, CatalogueLoadResult& result);

@@ -128,10 +128,15 @@ void PostingsWriter::SpillTail(CodeState& state) {
     m_tails.Restart(state.tail);
     if (blocks.counted) {
         ++m_certainSpilled;
-        if (++m_certainBlocks > m_capacity)
-            throw BuildError(kExitBadInput, TooLargeMessage(PostingsFileName(), m_certainBlocks,
-                                                            m_capacity, false));
+        StopIfCertainlyOver();
     }
+}
+
+void PostingsWriter::StopIfCertainlyOver() const {
+    const std::uint64_t blocks = m_certainStreams + m_certainSpilled;
+    if (blocks > m_capacity)
+        throw BuildError(kExitBadInput,
+                         TooLargeMessage(PostingsFileName(), blocks, m_capacity, false));
 }
 
 std::string PostingsWriter::PostingsFileName() const {
@@ -142,16 +147,14 @@ void PostingsWriter::CountStream(std::uint32_t code) {
     CodeBlocks& blocks = m_blocks[code];
     if (blocks.counted) return;
     blocks.counted = true;
+    ++m_certainStreams;
     m_certainSpilled += blocks.spillBlocks;
-    m_certainBlocks += blocks.spillBlocks + 1;
-    if (m_certainBlocks > m_capacity)
-        throw BuildError(kExitBadInput,
-                         TooLargeMessage(PostingsFileName(), m_certainBlocks, m_capacity, false));
+    StopIfCertainlyOver();
 }
 
 std::uint64_t PostingsWriter::ProjectedBlocks(double growth) const {
-    const std::uint64_t streams = m_certainBlocks - m_certainSpilled;
-    return streams + static_cast<std::uint64_t>(static_cast<double>(m_certainSpilled) * growth);
+    return m_certainStreams +
+           static_cast<std::uint64_t>(static_cast<double>(m_certainSpilled) * growth);
 }
 
 bool PostingsWriter::ShareStream(std::uint32_t code, std::uint32_t sameAs) {

@@ -103,6 +103,9 @@ class PostingsWriter {
     };
 
     void Append(CodeState& state, const std::uint8_t* data, std::size_t size);
+    // Throws BuildError when the streams certain to be written pass the
+    // capacity.
+    void StopIfCertainlyOver() const;
     void SpillTail(CodeState& state);
     void WritePostings(std::vector<std::uint32_t>& firstBlock);
 
@@ -117,9 +120,9 @@ class PostingsWriter {
     std::vector<std::uint8_t> m_entry;
     std::uint64_t m_streamBytes = 0;
     std::uint64_t m_capacity;
-    // Blocks so far of the streams certain to be written, and how many of
-    // them went to the spill file.
-    std::uint64_t m_certainBlocks = 0;
+    // The streams certain to be written, and the blocks they have filled
+    // so far (in the spill file); each will also take its last block.
+    std::uint64_t m_certainStreams = 0;
     std::uint64_t m_certainSpilled = 0;
     std::vector<std::uint32_t> m_newCodes;
     std::uint32_t m_blockCount = 0;
