@@ -53,23 +53,7 @@ void AppendUtf8(char32_t cp, std::string& target) {
     // One append of the whole sequence: byte by byte, every byte paid for a
     // capacity check.
     char bytes[4];
-    std::size_t n = 0;
-    if (cp < 0x80) {
-        bytes[n++] = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        bytes[n++] = static_cast<char>(0xC0 | (cp >> 6));
-        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        bytes[n++] = static_cast<char>(0xE0 | (cp >> 12));
-        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        bytes[n++] = static_cast<char>(0xF0 | (cp >> 18));
-        bytes[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    target.append(bytes, n);
+    target.append(bytes, EncodeUtf8(cp, bytes));
 }
 
 ConversionResult Utf16ToUtf8(std::u16string_view source, std::string& target, bool lenient) {

@@ -7,6 +7,7 @@
 // as a character of its own. Every caller in the program uses lenient mode.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,6 +26,31 @@ enum ConversionResult {
 // read and the last value written.
 ConversionResult Utf16ToCodePoints(const char16_t*& source, const char16_t* sourceEnd,
                                    char32_t*& target, char32_t* targetEnd, bool lenient);
+
+// Writes the UTF-8 form of one code point (up to U+10FFFF) to out, which
+// has room for 4 bytes; returns the number of bytes written.
+inline std::size_t EncodeUtf8(char32_t cp, char* out) {
+    if (cp < 0x80) {
+        out[0] = static_cast<char>(cp);
+        return 1;
+    }
+    if (cp < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (cp >> 6));
+        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (cp >> 12));
+        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (cp >> 18));
+    out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 4;
+}
 
 // Appends the UTF-8 form of one code point (up to U+10FFFF) to target.
 void AppendUtf8(char32_t cp, std::string& target);

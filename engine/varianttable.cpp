@@ -1,7 +1,10 @@
 #include "engine/varianttable.h"
 
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <new>
+#include <utility>
 
 #include "engine/indexcode.h"
 
@@ -12,12 +15,19 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+// The value of each byte as a hexadecimal digit, or -1.
+constexpr std::array<std::int8_t, 256> kHexValue = [] {
+    std::array<std::int8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[c] = c >= '0' && c <= '9'   ? static_cast<std::int8_t>(c - '0')
+                   : c >= 'a' && c <= 'f' ? static_cast<std::int8_t>(c - 'a' + 10)
+                   : c >= 'A' && c <= 'F' ? static_cast<std::int8_t>(c - 'A' + 10)
+                                          : -1;
+    }
+    return table;
+}();
+
+int HexDigit(char c) { return kHexValue[static_cast<unsigned char>(c)]; }
 
 // Reads a field the way strtoul reads base 16: leading white space, an
 // optional 0x prefix, then hexadecimal digits up to the first other
@@ -34,24 +44,38 @@ std::uint32_t ParseHexField(std::string_view field) {
         const int digit = HexDigit(field[i]);
         if (digit < 0) break;
         value = value * 16 + static_cast<std::uint64_t>(digit);
-        if (value > 0xFFFFFFFFu) value = 0xFFFFFFFFu + 1ull;
+        if (value > 0xFFFFFFFFu) return 0xFFFFFFFFu;
     }
-    return value > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(value);
+    return static_cast<std::uint32_t>(value);
 }
 
-// Calls f for every non-empty piece of text between separators.
-template <typename F>
-void ForEachPiece(std::string_view text, char separator, F f) {
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        if (text[pos] == separator) {
-            ++pos;
+// Appends the value of every non-empty comma-separated field of line.
+// A field of up to eight plain digits, the form of every field orvale-build
+// writes, is read in the same scan that finds its end; any other field is
+// read by ParseHexField.
+void AppendFields(std::string_view line, std::vector<std::uint32_t>& members) {
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == ',') {
+            ++i;
             continue;
         }
-        std::size_t end = text.find(separator, pos);
-        if (end == std::string_view::npos) end = text.size();
-        f(text.substr(pos, end - pos));
-        pos = end;
+        std::uint32_t value = 0;
+        std::size_t j = i;
+        for (; j < line.size() && j - i < 8; ++j) {
+            const int digit = HexDigit(line[j]);
+            if (digit < 0) break;
+            value = value * 16 + static_cast<std::uint32_t>(digit);
+        }
+        if (j == line.size() || line[j] == ',') {
+            members.push_back(value);
+            i = j;
+            continue;
+        }
+        std::size_t end = line.find(',', j);
+        if (end == std::string_view::npos) end = line.size();
+        members.push_back(ParseHexField(line.substr(i, end - i)));
+        i = end;
     }
 }
 
@@ -88,11 +112,17 @@ void VariantTable::Parse(std::string_view content) {
     // unused are never touched.
     m_members.reserve(content.size() / 2 + 1);
     m_groupEnd.reserve(content.size() / 2 + 1);
-    ForEachPiece(content, '\n', [this](std::string_view line) {
-        ForEachPiece(line, ',',
-                     [this](std::string_view field) { m_members.push_back(ParseHexField(field)); });
-        m_groupEnd.push_back(static_cast<std::uint32_t>(m_members.size()));
-    });
+    // One group per non-empty line; a line of commas is an empty group.
+    std::size_t pos = 0;
+    while (pos < content.size()) {
+        std::size_t end = content.find('\n', pos);
+        if (end == std::string_view::npos) end = content.size();
+        if (end > pos) {
+            AppendFields(content.substr(pos, end - pos), m_members);
+            m_groupEnd.push_back(static_cast<std::uint32_t>(m_members.size()));
+        }
+        pos = end + 1;
+    }
     BuildLookups();
 }
 
@@ -113,25 +143,48 @@ std::vector<VariantTable::Group> VariantTable::Groups() const {
 }
 
 void VariantTable::BuildLookups() {
-    // One key per listing, code point above group, so that sorting plain
-    // integers orders by code point and, within one, by group: far cheaper
-    // than sorting pairs with a two-field comparison.
-    std::vector<std::uint64_t> keys;
-    keys.reserve(m_members.size());
+    // The members with their groups, in group order, sorted by code point
+    // with a stable radix sort (11 bits a pass, a pass skipped where every
+    // code point has the same digit): within one code point the groups stay
+    // in order, so the first is the smallest. Far cheaper than a comparison
+    // sort, and every command-line search pays for it.
+    constexpr int kDigitBits = 11;
+    constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+    constexpr int kPasses = (32 + kDigitBits - 1) / kDigitBits;
+    const std::size_t n = m_members.size();
+    // Neither array is cleared first: every element is written before it is
+    // read.
+    auto sorted = std::make_unique_for_overwrite<Member[]>(n);
+    auto scratch = std::make_unique_for_overwrite<Member[]>(n);
+    std::vector<std::array<std::uint32_t, kBuckets>> counts(kPasses);
     std::uint32_t g = 0;
-    for (std::size_t k = 0; k < m_members.size(); ++k) {
+    for (std::size_t k = 0; k < n; ++k) {
         while (k >= m_groupEnd[g]) ++g;
-        keys.push_back(std::uint64_t{m_members[k]} << 32 | g);
+        const std::uint32_t codePoint = m_members[k];
+        sorted[k] = {codePoint, g};
+        for (int pass = 0; pass < kPasses; ++pass) {
+            ++counts[pass][(codePoint >> (pass * kDigitBits)) & (kBuckets - 1)];
+        }
     }
-    std::sort(keys.begin(), keys.end());
-    // For a code point in several groups, the first group (the smallest
-    // number) only.
-    m_groupOfCodePoint.reserve(keys.size());
-    for (const std::uint64_t key : keys) {
-        const auto codePoint = static_cast<std::uint32_t>(key >> 32);
-        if (!m_groupOfCodePoint.empty() && m_groupOfCodePoint.back().codePoint == codePoint)
+    for (int pass = 0; pass < kPasses && n > 0; ++pass) {
+        const int shift = pass * kDigitBits;
+        std::array<std::uint32_t, kBuckets>& count = counts[pass];
+        if (count[(sorted[0].codePoint >> shift) & (kBuckets - 1)] == n) continue;
+        std::uint32_t next = 0;
+        for (std::uint32_t& c : count) next += std::exchange(c, next);
+        for (std::size_t k = 0; k < n; ++k) {
+            const Member member = sorted[k];
+            scratch[count[(member.codePoint >> shift) & (kBuckets - 1)]++] = member;
+        }
+        sorted.swap(scratch);
+    }
+    // For a code point in several groups, the first group only.
+    m_groupOfCodePoint.reserve(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!m_groupOfCodePoint.empty() &&
+            m_groupOfCodePoint.back().codePoint == sorted[k].codePoint)
             continue;
-        m_groupOfCodePoint.push_back({codePoint, static_cast<std::uint32_t>(key)});
+        m_groupOfCodePoint.push_back(sorted[k]);
     }
 }
 

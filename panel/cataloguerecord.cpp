@@ -70,18 +70,31 @@ char32_t NextUtf8(std::string_view text, std::size_t& i) {
 }  // namespace
 
 void AppendUtf16AsUtf8(std::u16string_view text, std::string& out) {
+    // Encoded into a buffer on the stack and appended in pieces: one
+    // allocation for a catalogue name, every one of which passes here when
+    // the catalogue loads.
+    char buffer[1024];
+    std::size_t used = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (used > sizeof buffer - 4) {
+            out.append(buffer, used);
+            used = 0;
+        }
         const char32_t unit = text[i];
-        if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+        if (unit < 0x80) {
+            buffer[used++] = static_cast<char>(unit);
+        } else if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             const char32_t low = text[i + 1];
-            engine::AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), out);
+            used += engine::EncodeUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00),
+                                       buffer + used);
             ++i;
         } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-            engine::AppendUtf8(kReplacement, out);
+            used += engine::EncodeUtf8(kReplacement, buffer + used);
         } else {
-            engine::AppendUtf8(unit, out);
+            used += engine::EncodeUtf8(unit, buffer + used);
         }
     }
+    out.append(buffer, used);
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {
@@ -108,7 +121,6 @@ std::string CatalogueRecord::Name() const {
         if (units[n] == 0) break;
     }
     std::string name;
-    name.reserve(3 * n);
     AppendUtf16AsUtf8(std::u16string_view(units, n), name);
     return name;
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
 #include "engine/index.h"
 #include "tests/engine/indexfixture.h"
 
@@ -28,6 +32,8 @@ TEST(VariantTableTest, ParsesLinesAndFields) {
         {"digits end at the first other character", "4E00zz,20000\n", {{0x4E00, 0x20000}}},
         {"a field without digits is 0", "4E00,zz\n", {{0x4E00, 0}}},
         {"0x alone is 0", "0x\n", {{0}}},
+        {"beyond 32 bits saturates", "123456789,FFFFFFFF\n", {{0xFFFFFFFF, 0xFFFFFFFF}}},
+        {"leading zeros beyond eight digits", "000000004E00\n", {{0x4E00}}},
         {"empty file", "", {}},
     };
     for (const Case& c : cases) {
@@ -51,6 +57,47 @@ TEST(VariantTableTest, MapVariantFirstGroupWins) {
     EXPECT_EQ(code, 12345);
     // Members compare as full code points, not their low 16 bits.
     EXPECT_FALSE(table.MapVariant(0x14E00, code));
+}
+
+// Random tables whose groups share members, with code points in every
+// range the lookup sorts by: each code point maps to the first group that
+// lists it, as a plain scan of the groups finds.
+TEST(VariantTableTest, LookupMatchesAScanOfTheGroups) {
+    std::mt19937 random(7);
+    const std::vector<std::uint32_t> ranges = {0x30, 0x900, 0x5000, 0x40000, 0xFFFFFFFF};
+    for (int round = 0; round < 40; ++round) {
+        std::string content;
+        const int groupCount = 1 + static_cast<int>(random() % 300);
+        for (int g = 0; g < groupCount; ++g) {
+            const int members = static_cast<int>(random() % 5);
+            for (int m = 0; m < members; ++m) {
+                const std::uint32_t range = ranges[random() % ranges.size()];
+                char field[16];
+                std::snprintf(field, sizeof field, "%lX,",
+                              static_cast<unsigned long>(0x20 + random() % range));
+                content += field;
+            }
+            content += '\n';
+        }
+        VariantTable table;
+        table.Parse(content);
+        const std::vector<VariantTable::Group> groups = table.Groups();
+        std::vector<std::uint32_t> probes;
+        for (const VariantTable::Group& group : groups)
+            probes.insert(probes.end(), group.begin(), group.end());
+        for (int k = 0; k < 50; ++k) probes.push_back(0x20 + random() % 0x5000);
+        for (const std::uint32_t cp : probes) {
+            int expected = -1;
+            for (std::size_t g = 0; g < groups.size() && expected < 0; ++g) {
+                if (std::find(groups[g].begin(), groups[g].end(), cp) != groups[g].end()) {
+                    expected = kVariantCodeBase + static_cast<int>(g);
+                }
+            }
+            int code = -1;
+            table.MapVariant(static_cast<char32_t>(cp), code);
+            ASSERT_EQ(code, expected) << "round " << round << " code point " << cp;
+        }
+    }
 }
 
 TEST(VariantTableTest, ChoicesAndExpansion) {
