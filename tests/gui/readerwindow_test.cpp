@@ -1,6 +1,6 @@
 // The reader window driven as a user drives it, with the real web engine,
-// on the fixture corpus of fixturecorpus.h. Messages are recorded through
-// the message-box seam instead of blocking on modal boxes.
+// on the fixture corpus of fixturecorpus.h: the search form, the result
+// list and the page view.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -36,27 +36,19 @@
 #include "shell/voraview.h"
 #include "tests/gui/fixturecorpus.h"
 #include "tests/gui/pagehtml.h"
+#include "tests/gui/readerfixture.h"
 
 using shell::CMainFrame;
-
-namespace {
-
 using testing_gui::Html;
+using testing_gui::Message;
 
-struct Message {
-    QString caption;
-    QString text;
-};
-
-}  // namespace
-
-class ReaderWindowTest : public QObject {
+class ReaderWindowTest : public testing_gui::ReaderFixture {
     Q_OBJECT
 
   private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { SetUpCorpus(); }
+    void init() { StartReader(); }
+    void cleanup() { StopReader(); }
 
     void startShowsBlankPageAndDisabledCommands();
     void searchTabFollowsTheFormRectangles();
@@ -75,91 +67,7 @@ class ReaderWindowTest : public QObject {
     void pageMenuOnlyOnAPage();
     void printWithoutPrinterWritesPdf();
     void pageListSortsByPageColumn();
-    void titleSelectionSetsScopeOnly();
-    void volumeSelectionSetsSliderAndShowsFirstPage();
-    void pageCommandsAtFirstMiddleAndLastPage();
-    void sliderReleaseShowsThatPage();
-    void nextVolumeAcrossTitleMovesTreeSelection();
-    void hitCommandsStepAndStop();
-    void showAllTwiceRestoresLayout();
-    void layoutSavedAtExitWithLeftPaneHidden();
-    void companionStartedAtExit();
-    void pageFilesRemovedWithTheWindow();
-
-  private:
-    void MakeFrame(const QString& dataDir);
-    void Search(const QString& text);
-    QString Summary() const;
-    shell::CVoraView* View() const { return m_frame->GetRightPane(); }
-    panel::CLeftForm* Form() const { return m_frame->LeftForm(); }
-    bool Enabled(int id) const { return m_frame->Action(id)->isEnabled(); }
-    bool WaitForUrlEnding(const QString& suffix);
-    void SelectRow(int row);
-
-    QTemporaryDir m_root;
-    QString m_corpus;
-    QString m_programDir;
-    std::vector<Message> m_messages;
-    shell::CMessageBoxes m_boxes;
-    std::unique_ptr<CMainFrame> m_frame;
 };
-
-void ReaderWindowTest::initTestCase() {
-    QVERIFY(m_root.isValid());
-    testing_gui::UseTestSettings(m_root.path());
-    m_corpus = m_root.filePath("corpus");
-    const QString error =
-        testing_gui::BuildFixtureCorpus(QStringLiteral(ORVALE_BUILD_PROGRAM), m_corpus);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-    m_programDir = m_root.filePath("program");
-    QVERIFY(QDir().mkpath(m_programDir));
-    m_boxes.SetPresenter([this](QWidget*, const QString& caption, const QString& text) {
-        m_messages.push_back({caption, text});
-    });
-}
-
-void ReaderWindowTest::init() {
-    m_messages.clear();
-    MakeFrame(m_corpus);
-}
-
-void ReaderWindowTest::cleanup() { m_frame.reset(); }
-
-void ReaderWindowTest::MakeFrame(const QString& dataDir) {
-    m_frame.reset();
-    shell::FrameConfig config;
-    config.dataDir = dataDir.toStdString();
-    config.programDir = m_programDir;
-    config.tempRoot = m_root.path();
-    config.listingPath = m_root.filePath("kvt.txt").toStdString();
-    config.allowSplash = false;
-    m_frame = std::make_unique<CMainFrame>(config, m_boxes);
-    m_frame->resize(1200, 800);
-    m_frame->show();
-    m_frame->activateWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-    QTRY_COMPARE(View()->url().toString(), QStringLiteral("about:blank"));
-}
-
-void ReaderWindowTest::Search(const QString& text) {
-    testing_gui::TypeKeyword(Form(), text);
-    QLineEdit* field = Form()->KeywordBox()->Field();
-    QCOMPARE(field->text(), text);
-    QTest::keyClick(field, Qt::Key_Return);
-}
-
-QString ReaderWindowTest::Summary() const {
-    return qobject_cast<QLabel*>(Form()->Control(panel::kIdcSummary))->text();
-}
-
-bool ReaderWindowTest::WaitForUrlEnding(const QString& suffix) {
-    return QTest::qWaitFor([&] { return View()->url().toString().endsWith(suffix); }, 10000);
-}
-
-void ReaderWindowTest::SelectRow(int row) {
-    panel::CSortListCtrl* list = Form()->ResultList();
-    list->setCurrentItem(list->topLevelItem(row));
-}
 
 void ReaderWindowTest::startShowsBlankPageAndDisabledCommands() {
     QCOMPARE(m_frame->windowTitle(), QStringLiteral("Saryn(Orvale)"));
@@ -489,147 +397,6 @@ void ReaderWindowTest::pageListSortsByPageColumn() {
     QCOMPARE(list.topLevelItem(1)->text(3), QStringLiteral("7"));
     QCOMPARE(list.topLevelItem(2)->text(3), QStringLiteral("12"));
     QCOMPARE(list.RecordIndexAt(0), 101);
-}
-
-void ReaderWindowTest::titleSelectionSetsScopeOnly() {
-    QVERIFY(Form()->SelectTreeSlot(2));
-    QCOMPARE(Form()->Position().scopeEntry, 2);
-    QCOMPARE(qobject_cast<QLabel*>(Form()->Control(panel::kIdcScopeLabel))->text(),
-             QStringLiteral("経部\\詩経"));
-    QCOMPARE(Form()->Position().currentVolume, 0);
-    QCOMPARE(View()->GetLocationURL(), QStringLiteral("about:blank"));
-    // The search is limited to the title now.
-    Search(QStringLiteral("天"));
-    QCOMPARE(Summary(), QStringLiteral("全部で 0 頁で、0 箇所でした。"));
-}
-
-void ReaderWindowTest::volumeSelectionSetsSliderAndShowsFirstPage() {
-    QVERIFY(Form()->SelectTreeSlot(6));  // 書経 巻一, pages 5 .. 254
-    QVERIFY(WaitForUrlEnding(QStringLiteral("windows.html")));
-    panel::CSCrollToolBar* bar = m_frame->PageToolBar();
-    QCOMPARE(bar->SliderRange(), (panel::PageRange{5, 254}));
-    QCOMPARE(bar->SliderPosition(), 5);
-    QCOMPARE(Form()->Position().currentVolume, 6);
-    QCOMPARE(Form()->Position().currentPage, 5);
-    QCOMPARE(bar->PageTextShown(),
-             QStringLiteral("%1/5").arg(Form()->Index().GetListHeaderValue()));
-    QCOMPARE(qobject_cast<QLabel*>(Form()->Control(panel::kIdcScopeLabel))->text(),
-             QStringLiteral("経部\\書経\\巻一"));
-    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("天命之謂性一")));
-}
-
-void ReaderWindowTest::pageCommandsAtFirstMiddleAndLastPage() {
-    QVERIFY(Form()->SelectTreeSlot(3));  // 詩経 巻一, pages 1 .. 3
-    struct Step {
-        int page;
-        bool prev;
-        bool next;
-    };
-    const Step steps[] = {{1, false, true}, {2, true, true}, {3, true, false}};
-    for (const Step& step : steps) {
-        QCOMPARE(Form()->Position().currentPage, step.page);
-        QCOMPARE(m_frame->PageToolBar()->SliderPosition(), step.page);
-        QCOMPARE(Enabled(shell::kIdPrevPage), step.prev);
-        QCOMPARE(Enabled(shell::kIdNextPage), step.next);
-        if (step.next) m_frame->OnCommand(shell::kIdNextPage);
-    }
-    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("窈窕淑女")));
-    m_frame->OnCommand(shell::kIdPrevPage);
-    QCOMPARE(Form()->Position().currentPage, 2);
-}
-
-void ReaderWindowTest::sliderReleaseShowsThatPage() {
-    QVERIFY(Form()->SelectTreeSlot(3));
-    emit m_frame->PageToolBar()->pageSliderReleased(3);
-    QCOMPARE(Form()->Position().currentPage, 3);
-    QTRY_VERIFY(testing_gui::PageHtml(View()->page()).contains(QStringLiteral("窈窕淑女")));
-    QVERIFY(!Enabled(shell::kIdNextPage));
-}
-
-void ReaderWindowTest::nextVolumeAcrossTitleMovesTreeSelection() {
-    QVERIFY(Form()->SelectTreeSlot(4));  // 詩経 巻二, the last volume of its title
-    QVERIFY(Enabled(shell::kIdNextVolume));
-    m_frame->OnCommand(shell::kIdNextVolume);
-    QCOMPARE(Form()->Tree()->currentItem()->data(0, Qt::UserRole).toInt(), 6);
-    QCOMPARE(Form()->Position().currentVolume, 6);
-    QCOMPARE(Form()->Position().scopeEntry, 6);
-    QCOMPARE(m_frame->PageToolBar()->SliderRange(), (panel::PageRange{5, 254}));
-    m_frame->OnCommand(shell::kIdPrevVolume);
-    QCOMPARE(Form()->Tree()->currentItem()->data(0, Qt::UserRole).toInt(), 4);
-    // At the ends the rules switch the commands off.
-    QVERIFY(Form()->SelectTreeSlot(9));
-    QVERIFY(!Enabled(shell::kIdNextVolume));
-    QVERIFY(Form()->SelectTreeSlot(3));
-    QVERIFY(!Enabled(shell::kIdPrevVolume));
-    QVERIFY(m_messages.empty());
-}
-
-void ReaderWindowTest::hitCommandsStepAndStop() {
-    Search(QStringLiteral("白雲"));
-    SelectRow(0);
-    QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
-    QCOMPARE(Form()->PageDisplay().HitCount(), 3);
-    QVERIFY(!Enabled(shell::kIdPrevHit));
-    m_frame->OnCommand(shell::kIdNextHit);
-    QVERIFY(WaitForUrlEnding(QStringLiteral("#0001")));
-    QVERIFY(Enabled(shell::kIdPrevHit));
-    m_frame->OnCommand(shell::kIdNextHit);
-    QVERIFY(WaitForUrlEnding(QStringLiteral("#0002")));
-    QVERIFY(!Enabled(shell::kIdNextHit));
-    m_frame->OnCommand(shell::kIdNextHit);
-    QCOMPARE(Form()->PageDisplay().CurrentHit(), 2);
-    m_frame->OnCommand(shell::kIdPrevHit);
-    QVERIFY(WaitForUrlEnding(QStringLiteral("#0001")));
-    // The hit commands bring the result page back over a catalogue page.
-    QVERIFY(Form()->SelectTreeSlot(3));
-    QVERIFY(WaitForUrlEnding(QStringLiteral("windows.html")));
-    m_frame->OnCommand(shell::kIdPrevHit);
-    QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
-}
-
-void ReaderWindowTest::showAllTwiceRestoresLayout() {
-    const QList<int> before = m_frame->Splitter()->sizes();
-    m_frame->OnCommand(shell::kIdShowAll);
-    QVERIFY(!Form()->isVisible());
-    QCOMPARE(m_frame->Splitter()->HiddenColumn(), 0);
-    QTRY_COMPARE(View()->width(), m_frame->Splitter()->width());
-    m_frame->OnCommand(shell::kIdShowAll);
-    QVERIFY(Form()->isVisible());
-    QTRY_COMPARE(m_frame->Splitter()->sizes(), before);
-}
-
-void ReaderWindowTest::layoutSavedAtExitWithLeftPaneHidden() {
-    const QList<int> before = m_frame->Splitter()->sizes();
-    m_frame->OnCommand(shell::kIdShowAll);
-    m_frame->close();
-    QSettings settings(shell::kOrganisationName, shell::kApplicationName);
-    QCOMPARE(settings.value(QStringLiteral("SplitterWnd/Panes_0")).toString(),
-             QStringLiteral("0 %1 -1 %2").arg(before[0]).arg(before[1]));
-    QCOMPARE(before[0], 260);
-}
-
-void ReaderWindowTest::companionStartedAtExit() {
-    const QString marker = m_root.filePath(QStringLiteral("companion-ran"));
-    const QString companion = QDir(m_programDir).filePath(QStringLiteral("end.exe"));
-    QFile script(companion);
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\necho ran > '%1'\n").arg(marker).toUtf8());
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    m_frame->close();
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
-    QFile::remove(companion);
-}
-
-void ReaderWindowTest::pageFilesRemovedWithTheWindow() {
-    Search(QStringLiteral("明月"));
-    SelectRow(0);
-    QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
-    const QString folder = QString::fromStdString(Form()->PageDisplay().Folder());
-    QVERIFY(QFileInfo::exists(folder));
-    m_frame->close();
-    m_frame.reset();
-    QVERIFY(!QFileInfo::exists(folder));
 }
 
 int main(int argc, char** argv) {
