@@ -15,7 +15,7 @@ class CIndex;
 namespace build {
 
 // Shares of the folder's size for the tables and for the pair page lists.
-inline constexpr double kAcceleratorShare = 0.22;
+inline constexpr double kAcceleratorShare = 0.235;
 inline constexpr double kPairShare = 0.06;
 
 struct AcceleratorCounts {
