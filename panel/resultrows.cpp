@@ -104,6 +104,59 @@ void NameByScope(const ContentsNodeTag& scope, const ScopeLookup& find, std::uin
     }
 }
 
+// A row before its names are copied.
+struct Pending {
+    const ContentsNodeTag* category;
+    const ContentsNodeTag* title;
+    const ContentsNodeTag* volume;
+    std::int32_t page;
+    std::uint32_t record;
+    std::int32_t hits;
+};
+
+// The indexes of pending in row order: by page number, then record index,
+// then hit order, so that equal page numbers list the same rows in the same
+// order each run. A search gives its hits ascending by record, and then a
+// stable counting sort by page alone gives that order in linear time. Hits
+// out of record order, or page numbers spread far wider than the rows (a
+// table that size would cost more than it saves), are sorted by comparison.
+std::vector<std::uint32_t> RowOrder(const std::vector<Pending>& pending) {
+    std::vector<std::uint32_t> order;
+    engine::ReserveLarge(order, pending.size());
+    if (pending.empty()) return order;
+    bool ascending = true;
+    std::int64_t low = pending[0].page;
+    std::int64_t high = pending[0].page;
+    for (std::size_t k = 1; k < pending.size(); ++k) {
+        if (pending[k].record < pending[k - 1].record) ascending = false;
+        low = std::min<std::int64_t>(low, pending[k].page);
+        high = std::max<std::int64_t>(high, pending[k].page);
+    }
+    const auto span = static_cast<std::uint64_t>(high - low) + 1;
+    order.resize(pending.size());
+    if (ascending && span <= 4 * std::uint64_t{pending.size()} + 4096) {
+        std::vector<std::uint32_t> start(span + 1, 0);
+        for (const Pending& p : pending) ++start[static_cast<std::size_t>(p.page - low) + 1];
+        for (std::size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
+        for (std::size_t k = 0; k < pending.size(); ++k) {
+            order[start[static_cast<std::size_t>(pending[k].page - low)]++] =
+                static_cast<std::uint32_t>(k);
+        }
+        return order;
+    }
+    // Key: page (biased to unsigned), record index, then hit order.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed;
+    engine::ReserveLarge(keyed, pending.size());
+    keyed.resize(pending.size());
+    for (std::size_t k = 0; k < pending.size(); ++k) {
+        const std::uint64_t page = static_cast<std::uint32_t>(pending[k].page) ^ 0x80000000u;
+        keyed[k] = {page << 32 | pending[k].record, static_cast<std::uint32_t>(k)};
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (std::size_t k = 0; k < keyed.size(); ++k) order[k] = keyed[k].second;
+    return order;
+}
+
 }  // namespace
 
 std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32_t> hitRecords,
@@ -115,16 +168,8 @@ std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32
     const ScopeLookup find(*scope, lookup);
     const bool wholeCorpus = scope->wholeCorpus;
 
-    // The rows are first gathered as small records and sorted by a key, so
+    // The rows are first gathered as small records and put in order, so
     // that the names are copied once, into their final place.
-    struct Pending {
-        const ContentsNodeTag* category;
-        const ContentsNodeTag* title;
-        const ContentsNodeTag* volume;
-        std::int32_t page;
-        std::uint32_t record;
-        std::int32_t hits;
-    };
     std::vector<Pending> pending;
     // The rows of a frequent character run to hundreds of megabytes:
     // faulting them in 4 KiB pages costs more than building them.
@@ -151,19 +196,9 @@ std::int64_t BuildRows(const ContentsNodeTag* scope, std::span<const std::uint32
         pending.push_back(row);
     }
 
-    // Sort key: page (biased to unsigned), record index, then hit order, so
-    // that equal page numbers list the same rows in the same order each run.
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> order;
-    engine::ReserveLarge(order, pending.size());
-    order.resize(pending.size());
-    for (std::size_t k = 0; k < pending.size(); ++k) {
-        const std::uint64_t page = static_cast<std::uint32_t>(pending[k].page) ^ 0x80000000u;
-        order[k] = {page << 32 | pending[k].record, static_cast<std::uint32_t>(k)};
-    }
-    std::sort(order.begin(), order.end());
-
+    const std::vector<std::uint32_t> order = RowOrder(pending);
     engine::ReserveLarge(rows, pending.size());
-    for (const auto& [key, k] : order) {
+    for (const std::uint32_t k : order) {
         const Pending& p = pending[k];
         SearchNodeTag& row = rows.emplace_back();
         row.category = NameOf(p.category);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -136,14 +137,48 @@ TEST(BuildRowsOrderTest, PagesAscendThenRecordIndexes) {
                                           {"乙", 3, 11, 10, 1},
                                           {"丙", 3, 21, 20, 3}}));
     // Records 20 and 2 are page 3 of 丙 and of 甲; records 10 and 0 are page
-    // 1 of 乙 and of 甲.
-    const std::vector<std::uint32_t> records = {20, 10, 2, 0};
-    const std::vector<std::uint32_t> places = {1, 1, 1, 1};
-    std::vector<SearchNodeTag> rows;
-    BuildRows(catalogue.ScopeNode(1), records, places, rows);
-    std::vector<std::pair<int, int>> order;
-    for (const SearchNodeTag& row : rows) order.emplace_back(row.page, row.recordIndex);
-    EXPECT_EQ(order, (std::vector<std::pair<int, int>>{{1, 0}, {1, 10}, {3, 2}, {3, 20}}));
+    // 1 of 乙 and of 甲. Hits in record order, as a search gives them, and
+    // out of it give the same rows.
+    for (const std::vector<std::uint32_t>& records :
+         {std::vector<std::uint32_t>{20, 10, 2, 0}, std::vector<std::uint32_t>{0, 2, 10, 20}}) {
+        const std::vector<std::uint32_t> places = {1, 1, 1, 1};
+        std::vector<SearchNodeTag> rows;
+        BuildRows(catalogue.ScopeNode(1), records, places, rows);
+        std::vector<std::pair<int, int>> order;
+        for (const SearchNodeTag& row : rows) order.emplace_back(row.page, row.recordIndex);
+        EXPECT_EQ(order, (std::vector<std::pair<int, int>>{{1, 0}, {1, 10}, {3, 2}, {3, 20}}));
+    }
+}
+
+// Rows ascend by page, then record, then hit order, whether the hits come
+// in record order (with repeats) or not, and whatever the page numbers'
+// spread: a volume starting at page 65,000 beside one at page 1.
+TEST(BuildRowsOrderTest, RowsFollowPageRecordAndHitOrder) {
+    std::mt19937 random(5);
+    std::uniform_int_distribution<std::uint32_t> record(0, 79);
+    for (int round = 0; round < 200; ++round) {
+        Catalogue catalogue;
+        catalogue.LoadRecords(
+            CatalogueBytes({{"類", 1, 1, 80, 1},
+                            {"書", 2, 1, 80, 1},
+                            {"甲", 3, 1, 30, 1},
+                            {"乙", 3, 31, 30, static_cast<std::uint16_t>(round % 2 ? 65000 : 2)},
+                            {"丙", 3, 61, 20, 7}}));
+        std::vector<std::uint32_t> records(1 + random() % 120);
+        for (auto& r : records) r = record(random);
+        if (round % 4 < 2) std::sort(records.begin(), records.end());
+        std::vector<std::uint32_t> places(records.size());
+        for (std::size_t i = 0; i < places.size(); ++i) places[i] = static_cast<std::uint32_t>(i);
+        std::vector<SearchNodeTag> rows;
+        BuildRows(catalogue.ScopeNode(1), records, places, rows);
+        ASSERT_EQ(rows.size(), records.size());
+        for (std::size_t k = 1; k < rows.size(); ++k) {
+            const auto key = [](const SearchNodeTag& r) {
+                return std::tuple(r.page, r.recordIndex, r.hits);
+            };
+            ASSERT_LT(key(rows[k - 1]), key(rows[k])) << "round " << round << " row " << k;
+        }
+    }
 }
 
 TEST(BuildRowsOddScopeTest, ScopesOffTheThreeLevelsNeverCrash) {
