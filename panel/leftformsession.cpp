@@ -15,9 +15,7 @@ void CLeftForm::CaptureSession(SessionState& session) const {
     session.tab = m_tabs->currentIndex() == 1 ? 1 : 0;
     const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
     session.scopeSlot = selected.isEmpty() ? 0 : selected.first()->data(0, Qt::UserRole).toInt();
-    session.scopePath = m_catalogue.HoldsEntry(session.scopeSlot)
-                            ? m_catalogue.TreePath(session.scopeSlot)
-                            : std::string();
+    session.scopePath = m_catalogue.TreePath(session.scopeSlot);  // empty for no entry
     session.andOr = m_or->isChecked() ? 1 : 0;
     session.textLayer = m_textLayer;
     session.variants = m_variantsBox->isChecked();

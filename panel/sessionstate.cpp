@@ -154,7 +154,13 @@ SessionState ReadSession(const SettingsText& stored, const SessionContext& conte
         return session;
     }
     SessionState placed = session;
-    if (Integer(stored, SessionKeys::kScopeSlot, 0, 0, -1) != 0) {
+    // The whole corpus (全体, the scope of a first start) is no record of the
+    // catalogue but is always there.
+    if (Integer(stored, SessionKeys::kScopeSlot, kWholeCorpusSlot, kWholeCorpusSlot, 0) ==
+        kWholeCorpusSlot) {
+        placed.scopeSlot = kWholeCorpusSlot;
+        placed.scopePath = context.catalogue->TreePath(kWholeCorpusSlot);
+    } else if (Integer(stored, SessionKeys::kScopeSlot, 0, 0, -1) != 0) {
         placed.scopeSlot = CheckedSlot(stored, SessionKeys::kScopeSlot, SessionKeys::kScopePath,
                                        *context.catalogue);
         if (placed.scopeSlot == 0) return session;

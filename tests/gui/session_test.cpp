@@ -94,6 +94,7 @@ class SessionTest : public QObject {
 
     void firstStartFillsMostOfTheScreen();
     void restartRemembersResultPageAndOptions();
+    void restartInTheWholeCorpusRemembersTheResultPage();
     void restartRemembersCataloguePageAndMaximisedWindow();
     void staleSettingsStartAsFirstStart_data();
     void staleSettingsStartAsFirstStart();
@@ -226,6 +227,26 @@ void SessionTest::restartRemembersResultPageAndOptions() {
     QVERIFY(WaitForUrlEnding(QStringLiteral("#0001")));
     QCOMPARE(Form()->PageDisplay().CurrentHit(), 1);
     QVERIFY(m_frame->Action(shell::kIdPrevHit)->isEnabled());
+    QVERIFY(m_messages.empty());
+}
+
+// A reader who never picks another scope than 全体 finds the page again.
+void SessionTest::restartInTheWholeCorpusRemembersTheResultPage() {
+    StartFrame();
+    QVERIFY(WholeCorpusSelected());
+    Search(QStringLiteral("明月"));
+    QVERIFY(!Form()->Rows().empty());
+    Form()->ResultList()->setCurrentItem(Form()->ResultList()->topLevelItem(0));
+    QVERIFY(WaitForUrlEnding(QStringLiteral("#0000")));
+    m_frame->OnCommand(shell::kIdNextHit);
+    QVERIFY(WaitForUrlEnding(QStringLiteral("#0001")));
+    m_frame->close();
+
+    StartFrame();
+    QVERIFY(WholeCorpusSelected());
+    QCOMPARE(Form()->KeywordBox()->Field()->text(), QStringLiteral("明月"));
+    QVERIFY(WaitForUrlEnding(QStringLiteral("#0001")));
+    QCOMPARE(Form()->PageDisplay().CurrentHit(), 1);
     QVERIFY(m_messages.empty());
 }
 

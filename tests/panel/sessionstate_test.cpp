@@ -76,6 +76,19 @@ TEST_F(SessionStateTest, EverySettingSurvivesWriteAndRead) {
     }
 }
 
+// 全体, the scope of a first start, keeps the page shown with it, also as
+// written before its path was stored.
+TEST_F(SessionStateTest, WholeCorpusScopeKeepsTheShownPage) {
+    for (SessionState s : {Remembered(), RememberedResultPage()}) {
+        s.scopeSlot = kWholeCorpusSlot;
+        s.scopePath = kWholeCorpusName;
+        EXPECT_EQ(ReadSession(WriteSession(s, m_context), m_context), s);
+        SettingsText stored = WriteSession(s, m_context);
+        stored[SessionKeys::kScopePath] = "";
+        EXPECT_EQ(ReadSession(stored, m_context), s);
+    }
+}
+
 // One stored value changed at a time, and what the reader makes of it.
 TEST_F(SessionStateTest, OutOfRangeValuesFallBackOneByOne) {
     const SessionState first = FirstSession(kScreen);
