@@ -17,4 +17,12 @@ std::vector<int> FitColumns(const std::vector<int>& needed, int available, int s
     return widths;
 }
 
+int FullWidthTextWidth(std::u16string_view text, int ideographWidth) {
+    int characters = 0;
+    for (const char16_t unit : text) {
+        if (unit < 0xDC00 || unit > 0xDFFF) ++characters;  // a low surrogate ends a pair
+    }
+    return characters * ideographWidth;
+}
+
 }  // namespace panel

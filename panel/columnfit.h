@@ -5,6 +5,7 @@
 // cut names are shown in a tooltip.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 namespace panel {
@@ -15,5 +16,12 @@ namespace panel {
 // other columns and the shrinking column's minimum do not fit.
 std::vector<int> FitColumns(const std::vector<int>& needed, int available, int shrinking,
                             int minimum);
+
+// The width of a line of corpus text reckoned as its characters (a
+// surrogate pair is one) times the width of one ideograph: the characters
+// of the corpus and its punctuation are all full-width, and shaping every
+// line of a result page to measure it cost tens of milliseconds the first
+// time its characters were seen.
+int FullWidthTextWidth(std::u16string_view text, int ideographWidth);
 
 }  // namespace panel

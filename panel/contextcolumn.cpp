@@ -55,6 +55,7 @@ QString FillContextColumn(CSortListCtrl& list, engine::CIndex& index, std::u16st
         list.headerItem()->setText(kContextColumn, QStringLiteral("文脈"));
         list.setColumnWidth(kContextColumn, 260);
         list.setItemDelegateForColumn(kContextColumn, new KwicDelegate(KwicPart::Line, &list));
+        list.SetFullWidthColumn(kContextColumn);
     }
     const engine::KwicQuery query(keyword, variants, index.VariantGroups());
     std::vector<engine::KwicLine> lines;

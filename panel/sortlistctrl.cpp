@@ -65,11 +65,24 @@ void CSortListCtrl::FitColumns() {
     constexpr int kTitleMinimum = 40;
     const QFontMetrics cells(font());
     const QFontMetrics heads(header()->font());
+    const int ideograph = cells.horizontalAdvance(QChar(0x4E00));
+    const int rows = topLevelItemCount();
+    // Every cell is measured once, for the widths and for the tooltips.
+    std::vector<int> textWidth(static_cast<std::size_t>(rows) * columnCount());
     std::vector<int> needed;
     for (int column = 0; column < columnCount(); ++column) {
         int width = heads.horizontalAdvance(headerItem()->text(column));
-        for (int row = 0; row < topLevelItemCount(); ++row) {
-            width = std::max(width, cells.horizontalAdvance(topLevelItem(row)->text(column)));
+        for (int row = 0; row < rows; ++row) {
+            const QString text = topLevelItem(row)->text(column);
+            const int w =
+                column == m_fullWidthColumn
+                    ? FullWidthTextWidth(
+                          std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                              static_cast<std::size_t>(text.size())),
+                          ideograph)
+                    : cells.horizontalAdvance(text);
+            textWidth[static_cast<std::size_t>(row) * columnCount() + column] = w;
+            width = std::max(width, w);
         }
         needed.push_back(width + kPadding);
     }
@@ -82,10 +95,11 @@ void CSortListCtrl::FitColumns() {
         panel::FitColumns(needed, available, kTitleColumn, kTitleMinimum);
     for (int column = 0; column < columnCount(); ++column) {
         setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
-        for (int row = 0; row < topLevelItemCount(); ++row) {
+        for (int row = 0; row < rows; ++row) {
             QTreeWidgetItem* item = topLevelItem(row);
-            const bool cut = cells.horizontalAdvance(item->text(column)) + kPadding >
-                             widths[static_cast<std::size_t>(column)];
+            const bool cut =
+                textWidth[static_cast<std::size_t>(row) * columnCount() + column] + kPadding >
+                widths[static_cast<std::size_t>(column)];
             item->setToolTip(column, cut ? item->text(column) : QString());
         }
     }

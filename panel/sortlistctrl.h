@@ -31,6 +31,9 @@ class CSortListCtrl : public QTreeWidget {
     // cell whose text is cut a tooltip with the whole text. Run after the
     // rows are filled and on every resize.
     void FitColumns();
+    // Marks a column whose cells hold lines of corpus text: FitColumns
+    // reckons them by FullWidthTextWidth instead of shaping each.
+    void SetFullWidthColumn(int column) { m_fullWidthColumn = column; }
 
   signals:
     // A row became selected (not emitted when the selection is cleared).
@@ -41,6 +44,8 @@ class CSortListCtrl : public QTreeWidget {
 
   private:
     void OnHeaderClicked(int column);
+
+    int m_fullWidthColumn = -1;
 };
 
 }  // namespace panel

@@ -27,5 +27,12 @@ TEST(ColumnFit, TitleGivesWayAndTakesTheRoomLeft) {
     EXPECT_EQ(FitColumns({10, 20}, 5, 7, 40), (std::vector<int>{10, 20}));
 }
 
+TEST(ColumnFit, FullWidthTextCountsCharacters) {
+    EXPECT_EQ(FullWidthTextWidth(u"", 14), 0);
+    EXPECT_EQ(FullWidthTextWidth(u"不知何處", 14), 56);
+    EXPECT_EQ(FullWidthTextWidth(u"春，風。", 14), 56);
+    EXPECT_EQ(FullWidthTextWidth(u"\U00020000字", 14), 28);  // a pair is one character
+}
+
 }  // namespace
 }  // namespace panel
