@@ -134,9 +134,7 @@ void CLeftForm::BuildControls() {
     layerButtons->addButton(m_notes, 2);
     m_rangeGroup = Named(new QGroupBox(QStringLiteral("検索範囲："), this), kIdcRangeGroup);
     m_scopeLabel = Named(new QLabel(this), kIdcScopeLabel);
-    QPalette red = m_scopeLabel->palette();
-    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    m_scopeLabel->setPalette(red);
+    ColourScopeLabel();
     m_summary = Named(new QLabel(this), kIdcSummary);
     m_resultList = Named(new CSortListCtrl(this), kIdcResultList);
 
@@ -242,6 +240,18 @@ void CLeftForm::SelectTab(int index) { m_tabs->setCurrentIndex(index); }
 void CLeftForm::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     LayoutControls();
+}
+
+void CLeftForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_scopeLabel) ColourScopeLabel();
+}
+
+void CLeftForm::ColourScopeLabel() {
+    const bool dark = palette().color(QPalette::Window).lightness() < 128;
+    QPalette red = m_scopeLabel->palette();
+    red.setColor(QPalette::WindowText, dark ? QColor(255, 156, 156) : QColor(255, 0, 0));
+    m_scopeLabel->setPalette(red);
 }
 
 void CLeftForm::LayoutControls() {

@@ -153,10 +153,13 @@ class CLeftForm : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void BuildControls();
+    // The scope label is red; on dark colours a light red that stays legible.
+    void ColourScopeLabel();
     void LayoutControls();
     void LayoutPaging();
     void FillResultPage();

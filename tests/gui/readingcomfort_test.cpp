@@ -442,8 +442,12 @@ void ReadingComfortTest::darkColoursReachTheView() {
     QTRY_COMPARE(
         Js(View()->page(), colours).toString(),
         QStringLiteral("rgb(30, 30, 30);rgb(230, 230, 230);rgb(255, 156, 156);rgb(64, 64, 64)"));
-    // The window's lists follow.
+    // The window's lists follow, and the red scope label turns light red.
     QVERIFY(Form()->Tree()->palette().color(QPalette::Base).lightness() < 64);
+    const auto scopeColour = [this] {
+        return Form()->Control(panel::kIdcScopeLabel)->palette().color(QPalette::WindowText);
+    };
+    QTRY_COMPARE(scopeColour(), QColor(255, 156, 156));
     QVERIFY(Form()->ResultList()->palette().color(QPalette::Text).lightness() > 192);
     // Kept across a restart; the light scheme brings the page's colours back.
     MakeFrame();
@@ -451,6 +455,7 @@ void ReadingComfortTest::darkColoursReachTheView() {
     m_frame->OnCommand(shell::kIdSchemeLight);
     QVERIFY(!Reading()->Look().IsDark());
     QTRY_VERIFY(Form()->Tree()->palette().color(QPalette::Base).lightness() > 192);
+    QTRY_COMPARE(scopeColour(), QColor(255, 0, 0));
 }
 
 void ReadingComfortTest::keysReachCommandsFromThePage() {
